@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "RunObserver.h"
+#include "RunResult.h"
+
+namespace korvel {
+
+enum class Direction { Encrypt, Decrypt };
+
+struct RunRequest {
+    Direction direction = Direction::Encrypt;
+    std::filesystem::path source;
+    std::filesystem::path target;
+    std::string password;  // the confirmed password: 5 to 20 characters with codes 32 to 126
+    std::filesystem::path keyFile;
+};
+
+// Sources longer than this many bytes run in progress mode.
+inline constexpr long long kQuietRunLimit = 204800;
+
+// Encrypts or decrypts one file into another and reports to the observer on the calling thread.
+// The target appears, complete, only when the run completes; otherwise an existing target stays
+// exactly as it was.
+RunResult CipherRun(const RunRequest& request, RunObserver& observer);
+
+}  // namespace korvel
