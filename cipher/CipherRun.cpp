@@ -1,1 +1,194 @@
 #include "CipherRun.h"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "BinaryFile.h"
+#include "FileError.h"
+#include "KeyFileReader.h"
+#include "Keystream.h"
+#include "PathIdentity.h"
+#include "RandomInRange.h"
+#include "RunMessages.h"
+#include "TemporaryTarget.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+constexpr std::uint64_t kHeaderSize = 10;
+constexpr std::uint64_t kBytesPerUpdate = 1000;
+
+std::optional<const char*> PasswordProblem(const std::string& password) {
+    for (const char c : password) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 32 || code > 126) return kPasswordCharacters;
+    }
+    if (password.size() < 5 || password.size() > 20) return kPasswordLength;
+    return std::nullopt;
+}
+
+int PercentAt(std::uint64_t nextSourcePosition, std::uint64_t sourceLength) {
+    // nearbyint rounds an exact half to the even neighbour.
+    const double ratio =
+        static_cast<double>(nextSourcePosition) / static_cast<double>(sourceLength);
+    return static_cast<int>(std::nearbyint(ratio * 100.0));
+}
+
+class Run {
+public:
+    Run(const RunRequest& request, RunObserver& observer)
+        : request_(request), observer_(observer), texts_(TextsFor(request.direction)) {}
+
+    RunResult Execute();
+
+private:
+    enum class Interruption { None, Cancelled, Abandoned };
+
+    bool Encrypting() const { return request_.direction == Direction::Encrypt; }
+    std::optional<const char*> Refusal() const;
+    RunResult Process();
+    void WriteHeader(BinaryFile& target);
+    Interruption ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
+                                std::uint64_t dataCount);
+    void LeaveProgressMode(LeaveReason reason);
+    RunResult Notify(RunOutcome outcome, const char* text, NoticeKind kind);
+
+    const RunRequest& request_;
+    RunObserver& observer_;
+    const DirectionTexts& texts_;
+    bool inProgressMode_ = false;
+    std::uint64_t sourceLength_ = 0;
+};
+
+RunResult Run::Execute() {
+    if (const auto refusal = Refusal()) {
+        return Notify(RunOutcome::Refused, *refusal, NoticeKind::Information);
+    }
+    try {
+        return Process();
+    } catch (const FileError& error) {
+        // Every file of the run is closed and the temporary target removed by now.
+        if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
+        RunResult result = Notify(RunOutcome::Failed, error.what(), NoticeKind::Warning);
+        result.failedFile = error.File();
+        result.reason = error.Reason();
+        return result;
+    }
+}
+
+std::optional<const char*> Run::Refusal() const {
+    namespace fs = std::filesystem;
+    if (request_.source.empty()) return texts_.emptySource;
+    if (request_.target.empty()) return texts_.emptyTarget;
+    if (request_.source.native() == request_.target.native()) return texts_.samePaths;
+    if (const auto problem = PasswordProblem(request_.password)) return problem;
+    if (NameSameFile(request_.source, request_.target)) return texts_.samePaths;
+    if (NameSameFile(request_.target, request_.keyFile)) return kTargetIsKeyFile;
+    std::error_code ignored;
+    if (!fs::exists(request_.source, ignored)) return texts_.missingSource;
+    if (!fs::exists(request_.keyFile, ignored)) return kMissingKeyFile;
+    return std::nullopt;
+}
+
+RunResult Run::Process() {
+    BinaryFile source = BinaryFile::OpenForReading(request_.source);
+    sourceLength_ = source.Size();
+    if (sourceLength_ > static_cast<std::uint64_t>(kQuietRunLimit)) {
+        observer_.CancelRequested = false;
+        inProgressMode_ = true;
+        observer_.EnterProgressMode();
+    }
+    TemporaryTarget target(request_.target);
+    if (Encrypting()) WriteHeader(target.File());
+
+    KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
+    Keystream keystream;
+    keystream.Start(request_.password, key);
+
+    const std::uint64_t dataCount =
+        Encrypting() ? sourceLength_
+                     : (sourceLength_ > kHeaderSize ? sourceLength_ - kHeaderSize : 0);
+    if (!Encrypting() && dataCount > 0) source.Seek(kHeaderSize);
+
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(
+        std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(dataCount, 1))));
+    for (std::uint64_t done = 0; done < dataCount;) {
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), dataCount - done));
+        source.ReadExactly(block.data(), count);
+        keystream.Apply(block.data(), count);
+        target.File().Write(block.data(), count);
+
+        const Interruption interruption = inProgressMode_
+                                              ? ReportProgress(done + 1, done + count, dataCount)
+                                              : Interruption::None;
+        if (interruption == Interruption::Cancelled) {
+            observer_.LeaveProgressMode(LeaveHalf::RestoreControls, LeaveReason::Cancelled);
+            target.Discard();
+            source.Close();
+            key.Close();
+            inProgressMode_ = false;
+            observer_.LeaveProgressMode(LeaveHalf::HideProgress, LeaveReason::Cancelled);
+            return {RunOutcome::Cancelled, {}, {}, {}};
+        }
+        if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
+        done += count;
+    }
+
+    key.Close();
+    source.Close();
+    target.CommitOver();
+    RunResult result = Notify(RunOutcome::Completed, texts_.completed, NoticeKind::Information);
+    if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
+    return result;
+}
+
+void Run::WriteHeader(BinaryFile& target) {
+    std::uint8_t header[kHeaderSize];
+    for (std::uint8_t& byte : header) byte = static_cast<std::uint8_t>(RandomInRange(0, 255));
+    target.Write(header, kHeaderSize);
+}
+
+// Progress updates come after data bytes 1001, 2001, 3001, ... of the run, never after its last.
+Run::Interruption Run::ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
+                                      std::uint64_t dataCount) {
+    const std::uint64_t firstSourcePosition = Encrypting() ? 1 : kHeaderSize + 1;
+    std::uint64_t update = firstByte <= kBytesPerUpdate + 1
+                               ? kBytesPerUpdate + 1
+                               : ((firstByte - 2) / kBytesPerUpdate + 1) * kBytesPerUpdate + 1;
+    for (; update <= lastByte && update < dataCount; update += kBytesPerUpdate) {
+        observer_.ShowPercent(PercentAt(firstSourcePosition + update, sourceLength_));
+        if (observer_.CancelRequested) {
+            if (observer_.AskCancel(texts_.cancelTitle, texts_.cancelQuestion) ==
+                CancelAnswer::Yes) {
+                return Interruption::Cancelled;
+            }
+            observer_.CancelRequested = false;
+        }
+        if (!observer_.PumpEvents()) return Interruption::Abandoned;
+    }
+    return Interruption::None;
+}
+
+void Run::LeaveProgressMode(LeaveReason reason) {
+    inProgressMode_ = false;
+    observer_.LeaveProgressMode(LeaveHalf::RestoreControls, reason);
+    observer_.LeaveProgressMode(LeaveHalf::HideProgress, reason);
+}
+
+RunResult Run::Notify(RunOutcome outcome, const char* text, NoticeKind kind) {
+    observer_.ShowNotice(text, kind);
+    return {outcome, text, {}, {}};
+}
+
+}  // namespace
+
+RunResult CipherRun(const RunRequest& request, RunObserver& observer) {
+    return Run(request, observer).Execute();
+}
+
+}  // namespace korvel

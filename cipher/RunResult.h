@@ -15,9 +15,9 @@ enum class RunOutcome {
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::Refused;
-    std::string message;                // the text shown to the user, empty when none was shown
-    std::filesystem::path failedFile;   // Failed only: the file the failure concerns
-    std::string reason;                 // Failed only: the system's reason
+    std::string message;               // the text shown to the user, empty when none was shown
+    std::filesystem::path failedFile;  // Failed only: the file the failure concerns
+    std::string reason;                // Failed only: the system's reason
 };
 
 }  // namespace korvel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace korvel {
+
+enum class FileAccess { Read, Write };
+
+// A file could not be opened, read, written or renamed. Carries what the user is told.
+class FileError : public std::runtime_error {
+public:
+    FileError(FileAccess access, std::filesystem::path file, std::string reason);
+
+    FileAccess Access() const { return access_; }
+    const std::filesystem::path& File() const { return file_; }
+    const std::string& Reason() const { return reason_; }
+
+private:
+    FileAccess access_;
+    std::filesystem::path file_;
+    std::string reason_;
+};
+
+// The reason the system gives for an error number.
+std::string SystemReason(int errorNumber);
+
+// A path as UTF-8 text for messages, whatever the platform's native encoding.
+std::string PathText(const std::filesystem::path& path);
+
+}  // namespace korvel

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "CipherRun.h"
+#include "CipherTestSupport.h"
+#include "FileError.h"
+#include "RunMessages.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace korvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kPassword = "12345678";
+
+class RunSafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(folder / "uae", PatternBytes(130000, 1));
+        WriteBytes(folder / "plain", plain);
+        WriteBytes(folder / "old", existing);
+        before = folder.Listing();
+    }
+
+    RunResult Run(Direction direction, const fs::path& source, const fs::path& target,
+                  const fs::path& key) {
+        return CipherRun({direction, source, target, kPassword, key}, observer);
+    }
+    RunResult Encrypt(const fs::path& source, const fs::path& target) {
+        return Run(Direction::Encrypt, source, target, folder / "uae");
+    }
+
+    // A refused run shows exactly one information box and changes no file.
+    void ExpectRefusedWith(const RunResult& result, const std::string& message) {
+        EXPECT_EQ(result.outcome, RunOutcome::Refused);
+        EXPECT_EQ(observer.events, (std::vector<std::string>{"notice:" + message}));
+        EXPECT_EQ(folder.Listing(), before);
+        EXPECT_EQ(ReadBytes(folder / "plain"), plain);
+        EXPECT_EQ(ReadBytes(folder / "old"), existing);
+        observer = {};
+    }
+
+    TempFolder folder;
+    RecordingObserver observer;
+    const Bytes plain = PatternBytes(3 << 20, 2);
+    const Bytes existing = PatternBytes(1234, 3);
+    std::vector<std::string> before;
+};
+
+TEST_F(RunSafetyTest, PathChecksComeFirstWithTheMessagesOfEachDirection) {
+    const fs::path key = folder / "uae";
+    ExpectRefusedWith(Run(Direction::Encrypt, "", "", key), "请输入源文件路径和文件名");
+    ExpectRefusedWith(Run(Direction::Decrypt, "", folder / "x", key), "请输入密文件路径和文件名");
+    ExpectRefusedWith(Run(Direction::Encrypt, folder / "plain", "", key), "请输入密文路径和文件名");
+    ExpectRefusedWith(Run(Direction::Decrypt, folder / "plain", "", key),
+                      "请输入欲生成的明文存放路径和文件名");
+    ExpectRefusedWith(Run(Direction::Encrypt, folder / "plain", folder / "plain", key),
+                      "密文和源文件同名时不能位于同一路径");
+    ExpectRefusedWith(Run(Direction::Decrypt, folder / "old", folder / "old", key),
+                      "明文和密文同名时不能位于同一路径");
+}
+
+TEST_F(RunSafetyTest, MissingSourceOrKeyFileIsRefusedAndNothingIsCreated) {
+    ExpectRefusedWith(Encrypt(folder / "absent", folder / "new"), "源文件不存在");
+    ExpectRefusedWith(Run(Direction::Decrypt, folder / "absent", folder / "new", folder / "uae"),
+                      "密文件不存在");
+    ExpectRefusedWith(Run(Direction::Encrypt, folder / "plain", folder / "new", folder / "no-key"),
+                      kMissingKeyFile);
+}
+
+TEST_F(RunSafetyTest, OneFileUnderTwoTextsIsRefused) {
+    fs::create_directory(folder / "sub");
+    fs::create_symlink(folder / "plain", folder / "sub" / "link");
+    fs::create_hard_link(folder / "plain", folder / "sub" / "hard");
+    before = folder.Listing();
+    const std::string same = "密文和源文件同名时不能位于同一路径";
+    ExpectRefusedWith(Encrypt(folder / "plain", folder / "sub" / ".." / "plain"), same);
+    ExpectRefusedWith(Encrypt(folder / "plain", folder / "." / "plain"), same);
+    ExpectRefusedWith(Encrypt(folder / "plain", folder / "sub" / "link"), same);
+    ExpectRefusedWith(Encrypt(folder / "sub" / "hard", folder / "plain"), same);
+    EXPECT_EQ(ReadBytes(folder / "sub" / "hard"), plain);
+}
+
+TEST_F(RunSafetyTest, TheKeyFileIsNeverATarget) {
+    fs::create_symlink(folder / "uae", folder / "key-link");
+    before = folder.Listing();
+    const Bytes key = ReadBytes(folder / "uae");
+    ExpectRefusedWith(Encrypt(folder / "plain", folder / "uae"), kTargetIsKeyFile);
+    ExpectRefusedWith(Encrypt(folder / "plain", folder / "key-link"), kTargetIsKeyFile);
+    EXPECT_EQ(ReadBytes(folder / "uae"), key);
+}
+
+TEST_F(RunSafetyTest, PasswordOutsideTheRulesIsRefused) {
+    const RunResult shortPassword = CipherRun(
+        {Direction::Encrypt, folder / "plain", folder / "new", "abcd", folder / "uae"}, observer);
+    ExpectRefusedWith(shortPassword, kPasswordLength);
+    const RunResult tab = CipherRun(
+        {Direction::Encrypt, folder / "plain", folder / "new", "abc\tdef", folder / "uae"},
+        observer);
+    ExpectRefusedWith(tab, kPasswordCharacters);
+}
+
+TEST_F(RunSafetyTest, FoldersAsSourceOrTargetFailWithTheSystemsReason) {
+    fs::create_directory(folder / "dir");
+    before = folder.Listing();
+    RunResult result = Encrypt(folder / "dir", folder / "new");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.failedFile, folder / "dir");
+    EXPECT_FALSE(result.reason.empty());
+    ASSERT_EQ(observer.events.size(), 1u);
+    EXPECT_EQ(observer.events[0], "warning:" + std::string(kCannotReadFile) +
+                                      PathText(folder / "dir") + "\n" + result.reason);
+    EXPECT_EQ(folder.Listing(), before);
+
+    observer = {};
+    result = Encrypt(folder / "plain", folder / "dir");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"enter", "leave-restore:completed", "leave-hide:completed",
+                                        "warning:" + result.message}));
+    EXPECT_EQ(result.message.rfind(kCannotWriteFile, 0), 0u);
+    EXPECT_EQ(folder.Listing(), before);
+}
+
+TEST_F(RunSafetyTest, MissingTargetFolderFailsAndCreatesNothing) {
+    const RunResult result = Encrypt(folder / "plain", folder / "nowhere" / "new");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.failedFile, folder / "nowhere" / "new");
+    EXPECT_EQ(folder.Listing(), before);
+}
+
+TEST_F(RunSafetyTest, SourceCutShortDuringTheRunKeepsTheExistingTarget) {
+    observer.onPump = [this](int pump) {
+        if (pump == 1) fs::resize_file(folder / "plain", 100);
+        return true;
+    };
+    const RunResult result = Encrypt(folder / "plain", folder / "old");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.failedFile, folder / "plain");
+    EXPECT_EQ(ReadBytes(folder / "old"), existing);
+    EXPECT_EQ(folder.Listing(), before);
+    const std::vector<std::string> tail(observer.events.end() - 3, observer.events.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"leave-restore:completed", "leave-hide:completed",
+                                              "warning:" + result.message}));
+}
+
+TEST_F(RunSafetyTest, TargetFolderRemovedDuringTheRunIsAWriteFailure) {
+    fs::create_directory(folder / "out");
+    observer.onPump = [this](int pump) {
+        if (pump == 1) fs::remove_all(folder / "out");
+        return true;
+    };
+    const RunResult result = Encrypt(folder / "plain", folder / "out" / "new");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.failedFile, folder / "out" / "new");
+    EXPECT_EQ(observer.events.back().rfind("warning:" + std::string(kCannotWriteFile), 0), 0u);
+    EXPECT_EQ(std::count(observer.events.begin(), observer.events.end(), "notice:密文已经生成"), 0);
+    EXPECT_EQ(folder.Listing(), before);
+}
+
+TEST_F(RunSafetyTest, ReadOnlyTargetFolderFails) {
+#ifndef _WIN32
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+#endif
+    fs::create_directory(folder / "locked");
+    WriteBytes(folder / "locked" / "old", existing);
+    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult result = Encrypt(folder / "plain", folder / "locked" / "old");
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(ReadBytes(folder / "locked" / "old"), existing);
+    fs::permissions(folder / "locked", fs::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace korvel::test
