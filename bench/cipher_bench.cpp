@@ -58,11 +58,16 @@ long PeakRssKiB() {
 
 const char* OutcomeName(korvel::RunOutcome outcome) {
     switch (outcome) {
-        case korvel::RunOutcome::Completed: return "completed";
-        case korvel::RunOutcome::Cancelled: return "cancelled";
-        case korvel::RunOutcome::Refused: return "refused";
-        case korvel::RunOutcome::Failed: return "failed";
-        case korvel::RunOutcome::Abandoned: return "abandoned";
+        case korvel::RunOutcome::Completed:
+            return "completed";
+        case korvel::RunOutcome::Cancelled:
+            return "cancelled";
+        case korvel::RunOutcome::Refused:
+            return "refused";
+        case korvel::RunOutcome::Failed:
+            return "failed";
+        case korvel::RunOutcome::Abandoned:
+            return "abandoned";
     }
     return "?";
 }
@@ -84,7 +89,8 @@ double TimedRun(korvel::Direction direction, const fs::path& key, const fs::path
                 const fs::path& target, korvel::RunOutcome& outcome) {
     SilentObserver observer;
     const auto start = Clock::now();
-    outcome = korvel::CipherRun({direction, source, target, "Bench pass 42", key}, observer).outcome;
+    outcome =
+        korvel::CipherRun({direction, source, target, "Bench pass 42", key}, observer).outcome;
     return SecondsSince(start);
 }
 
@@ -118,9 +124,11 @@ int Measure(std::uint64_t sizeMiB, std::uint64_t keyMiB, const fs::path& folder)
     fs::remove(copy);
 
     korvel::RunOutcome encrypted{}, decrypted{};
-    const double encryptSeconds = TimedRun(korvel::Direction::Encrypt, key, plain, cipher, encrypted);
+    const double encryptSeconds =
+        TimedRun(korvel::Direction::Encrypt, key, plain, cipher, encrypted);
     fs::remove(plain);
-    const double decryptSeconds = TimedRun(korvel::Direction::Decrypt, key, cipher, back, decrypted);
+    const double decryptSeconds =
+        TimedRun(korvel::Direction::Decrypt, key, cipher, back, decrypted);
     const long runRssKiB = PeakRssKiB();
     fs::remove(cipher);
     fs::remove(back);
@@ -141,7 +149,8 @@ int Measure(std::uint64_t sizeMiB, std::uint64_t keyMiB, const fs::path& folder)
 }
 
 int RunOnce(const std::string& direction, char** args) {
-    const auto dir = direction == "encrypt" ? korvel::Direction::Encrypt : korvel::Direction::Decrypt;
+    const auto dir =
+        direction == "encrypt" ? korvel::Direction::Encrypt : korvel::Direction::Decrypt;
     SilentObserver observer;
     const auto start = Clock::now();
     const korvel::RunResult result = korvel::CipherRun(
@@ -154,9 +163,11 @@ int RunOnce(const std::string& direction, char** args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::strcmp(argv[1], "encrypt") == 0 || std::strcmp(argv[1], "decrypt") == 0)) {
+    if (argc >= 2 &&
+        (std::strcmp(argv[1], "encrypt") == 0 || std::strcmp(argv[1], "decrypt") == 0)) {
         if (argc != 6) {
-            std::fprintf(stderr, "usage: %s encrypt|decrypt <key file> <password> <source> <target>\n",
+            std::fprintf(stderr,
+                         "usage: %s encrypt|decrypt <key file> <password> <source> <target>\n",
                          argv[0]);
             return 2;
         }
