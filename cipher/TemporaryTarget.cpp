@@ -19,6 +19,15 @@ std::string RandomSuffix() {
     return suffix;
 }
 
+// A replaced file keeps its access rights: a private plaintext must not become readable to others.
+void KeepPermissionsOf(const std::filesystem::path& original,
+                       const std::filesystem::path& replacement) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(original, error);
+    if (error || !std::filesystem::is_regular_file(status)) return;
+    std::filesystem::permissions(replacement, status.permissions(), error);
+}
+
 }  // namespace
 
 TemporaryTarget::TemporaryTarget(std::filesystem::path target)
@@ -57,6 +66,7 @@ void TemporaryTarget::CommitOver() {
     } catch (const FileError& error) {
         throw FileError(FileAccess::Write, target_, error.Reason());
     }
+    KeepPermissionsOf(target_, path_);
     std::error_code error;
     std::filesystem::rename(path_, target_, error);
     if (error) throw FileError(FileAccess::Write, target_, error.message());

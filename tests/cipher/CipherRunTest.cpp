@@ -108,6 +108,15 @@ TEST_F(CipherRunTest, ExistingLongerTargetIsReplacedExactly) {
     EXPECT_EQ(folder.Listing(), (std::vector<std::string>{"cipher", "plain", "uae"}));
 }
 
+TEST_F(CipherRunTest, ReplacedTargetKeepsItsAccessRights) {
+    namespace fs = std::filesystem;
+    WriteBytes(folder / "cipher", PatternBytes(10, 3));
+    fs::permissions(folder / "cipher", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(Encrypt(PatternBytes(20, 4)).outcome, RunOutcome::Completed);
+    EXPECT_EQ(fs::status(folder / "cipher").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(CipherRunTest, EmptyAndShortKeyFilesRoundTrip) {
     for (std::size_t keyLength : {0u, 1u, 500u}) {
         key = PatternBytes(keyLength, 6);
