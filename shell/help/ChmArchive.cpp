@@ -1,0 +1,96 @@
+#include "ChmArchive.h"
+
+#include <chm_lib.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace korvel {
+
+namespace {
+
+// Record codes of the "#SYSTEM" file of a .chm.
+constexpr quint16 kContentsFileRecord = 0;
+constexpr quint16 kDefaultTopicRecord = 2;
+constexpr int kSystemHeaderSize = 4;
+constexpr int kRecordHeaderSize = 4;
+
+QString RecordText(const QByteArray& data) {
+    const qsizetype end = data.indexOf('\0');
+    return QString::fromLatin1(end < 0 ? data : data.left(end));
+}
+
+int CollectPath(chmFile*, chmUnitInfo* unit, void* context) {
+    static_cast<QStringList*>(context)->append(QString::fromUtf8(unit->path));
+    return CHM_ENUMERATOR_CONTINUE;
+}
+
+}  // namespace
+
+std::unique_ptr<ChmArchive> ChmArchive::Open(const QString& filePath) {
+    if (!QFileInfo(filePath).isFile()) return nullptr;
+    chmFile* handle = chm_open(QFile::encodeName(filePath).constData());
+    if (handle == nullptr) return nullptr;
+    std::unique_ptr<ChmArchive> archive(new ChmArchive(handle));
+    archive->ReadSystemRecords();
+    if (archive->contentsFile_.isEmpty())
+        archive->contentsFile_ = archive->FirstFileWithSuffix(".hhc");
+    return archive;
+}
+
+ChmArchive::ChmArchive(chmFile* handle) : handle_(handle) {}
+
+ChmArchive::~ChmArchive() { chm_close(handle_); }
+
+QString ChmArchive::NormalisedPath(const QString& pathInArchive) {
+    QString path = pathInArchive;
+    path.replace('\\', '/');
+    if (!path.startsWith('/')) path.prepend('/');
+    return path;
+}
+
+std::optional<QByteArray> ChmArchive::Read(const QString& pathInArchive) const {
+    chmUnitInfo unit{};
+    const QByteArray path = NormalisedPath(pathInArchive).toUtf8();
+    if (chm_resolve_object(handle_, path.constData(), &unit) != CHM_RESOLVE_SUCCESS) {
+        return std::nullopt;
+    }
+    QByteArray content(static_cast<qsizetype>(unit.length), Qt::Uninitialized);
+    if (unit.length == 0) return content;
+    const LONGINT64 read = chm_retrieve_object(
+        handle_, &unit, reinterpret_cast<unsigned char*>(content.data()), 0, unit.length);
+    if (read != static_cast<LONGINT64>(unit.length)) return std::nullopt;
+    return content;
+}
+
+QStringList ChmArchive::FilePaths() const {
+    QStringList paths;
+    chm_enumerate(handle_, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectPath, &paths);
+    return paths;
+}
+
+void ChmArchive::ReadSystemRecords() {
+    const std::optional<QByteArray> system = Read("/#SYSTEM");
+    if (!system) return;
+    const QByteArray& data = *system;
+    qsizetype offset = kSystemHeaderSize;
+    while (offset + kRecordHeaderSize <= data.size()) {
+        const quint16 code = qFromLittleEndian<quint16>(data.constData() + offset);
+        const quint16 length = qFromLittleEndian<quint16>(data.constData() + offset + 2);
+        offset += kRecordHeaderSize;
+        if (offset + length > data.size()) break;
+        const QByteArray value = data.mid(offset, length);
+        offset += length;
+        if (code == kContentsFileRecord) contentsFile_ = NormalisedPath(RecordText(value));
+        if (code == kDefaultTopicRecord) defaultTopic_ = NormalisedPath(RecordText(value));
+    }
+}
+
+QString ChmArchive::FirstFileWithSuffix(const QString& suffix) const {
+    for (const QString& path : FilePaths()) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive)) return path;
+    }
+    return {};
+}
+
+}  // namespace korvel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "HelpOpener.h"
+
+namespace korvel {
+
+class ChmViewerWindow;
+class HelpNotice;
+
+// Shows help.chm: on Windows with the system's HTML Help viewer, elsewhere in one built-in
+// viewer window that is reused on every request. A missing or unreadable file is reported
+// through the notice, naming the file.
+class ChmHelpOpener : public HelpOpener {
+public:
+    ChmHelpOpener();
+    explicit ChmHelpOpener(HelpNotice& notice);
+    ~ChmHelpOpener() override;
+
+    void ShowHelp(const QString& helpFile, QWidget* requestingWindow) override;
+
+    // The built-in viewer, once it has been shown; nullptr before.
+    ChmViewerWindow* Viewer() const;
+
+    static QString MissingFileText(const QString& helpFile);
+    static QString UnreadableFileText(const QString& helpFile);
+
+private:
+    bool ShowInSystemViewer(const QString& helpFile);
+    bool ShowInBuiltInViewer(const QString& helpFile, QWidget* requestingWindow);
+
+    std::unique_ptr<HelpNotice> ownNotice_;
+    HelpNotice& notice_;
+    std::unique_ptr<ChmViewerWindow> viewer_;
+};
+
+}  // namespace korvel

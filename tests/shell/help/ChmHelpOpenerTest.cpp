@@ -1,0 +1,112 @@
+#include "ChmHelpOpener.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include "ChmTextBrowser.h"
+#include "ChmViewerWindow.h"
+#include "HelpNotice.h"
+
+namespace korvel {
+namespace {
+
+class RecordingHelpNotice : public HelpNotice {
+public:
+    void ShowHelpNotice(const QString& text, QWidget* parent) override {
+        texts << text;
+        parents << parent;
+    }
+    QStringList texts;
+    QList<QWidget*> parents;
+};
+
+class ChmHelpOpenerTest : public testing::Test {
+protected:
+    RecordingHelpNotice notice;
+    ChmHelpOpener opener{notice};
+    QWidget requestingWindow;
+};
+
+TEST_F(ChmHelpOpenerTest, AMissingHelpFileIsReportedByName) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString missing = folder.filePath("help.chm");
+
+    opener.ShowHelp(missing, &requestingWindow);
+
+    ASSERT_EQ(notice.texts.size(), 1);
+    EXPECT_TRUE(notice.texts[0].contains(QStringLiteral("找不到帮助文件")));
+    EXPECT_TRUE(notice.texts[0].contains(missing)) << notice.texts[0].toStdString();
+    EXPECT_EQ(notice.parents[0], &requestingWindow);
+    EXPECT_EQ(opener.Viewer(), nullptr);
+}
+
+TEST_F(ChmHelpOpenerTest, AnUnreadableHelpFileIsReportedByName) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile broken(folder.filePath("help.chm"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a compiled help file");
+    broken.close();
+
+    opener.ShowHelp(broken.fileName(), &requestingWindow);
+
+    ASSERT_EQ(notice.texts.size(), 1);
+    EXPECT_TRUE(notice.texts[0].contains(QStringLiteral("无法打开帮助文件")));
+    EXPECT_TRUE(notice.texts[0].contains(broken.fileName()));
+    EXPECT_EQ(opener.Viewer(), nullptr);
+}
+
+TEST_F(ChmHelpOpenerTest, ShowsTheHelpInAModelessViewer) {
+    opener.ShowHelp(KORVEL_BUILT_HELP_FILE, &requestingWindow);
+
+    EXPECT_TRUE(notice.texts.isEmpty());
+    ChmViewerWindow* viewer = opener.Viewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    EXPECT_EQ(viewer->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(viewer->isWindow());
+    EXPECT_EQ(ChmTextBrowser::PathOf(viewer->Browser()->source()), "/index.html");
+}
+
+TEST_F(ChmHelpOpenerTest, RepeatedHelpReusesTheOneViewerAndShowsItAgain) {
+    opener.ShowHelp(KORVEL_BUILT_HELP_FILE, &requestingWindow);
+    ChmViewerWindow* first = opener.Viewer();
+    ASSERT_NE(first, nullptr);
+    first->Browser()->setSource(ChmTextBrowser::UrlOf("notes.html"));
+    first->close();
+    ASSERT_FALSE(first->isVisible());
+
+    opener.ShowHelp(KORVEL_BUILT_HELP_FILE, &requestingWindow);
+
+    EXPECT_EQ(opener.Viewer(), first);
+    EXPECT_TRUE(first->isVisible());
+    // Same file: the reader's place is kept rather than reloaded.
+    EXPECT_EQ(ChmTextBrowser::PathOf(first->Browser()->source()), "/notes.html");
+    EXPECT_TRUE(notice.texts.isEmpty());
+}
+
+TEST_F(ChmHelpOpenerTest, AFailedRequestLeavesTheOpenViewerAlone) {
+    opener.ShowHelp(KORVEL_BUILT_HELP_FILE, &requestingWindow);
+    ChmViewerWindow* viewer = opener.Viewer();
+    ASSERT_NE(viewer, nullptr);
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile broken(folder.filePath("help.chm"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(512, '\0'));
+    broken.close();
+    opener.ShowHelp(broken.fileName(), &requestingWindow);
+
+    ASSERT_EQ(notice.texts.size(), 1);
+    EXPECT_EQ(opener.Viewer(), viewer);
+    EXPECT_TRUE(viewer->Browser()->toPlainText().contains(QStringLiteral("使用说明")));
+}
+
+}  // namespace
+}  // namespace korvel
