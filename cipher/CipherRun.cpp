@@ -51,7 +51,7 @@ private:
     bool Encrypting() const { return request_.direction == Direction::Encrypt; }
     std::optional<const char*> Refusal() const;
     RunResult Process();
-    void WriteHeader(BinaryFile& target);
+    void WriteHeader(TemporaryTarget& target);
     Interruption ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
                                 std::uint64_t dataCount);
     void LeaveProgressMode(LeaveReason reason);
@@ -103,7 +103,7 @@ RunResult Run::Process() {
         observer_.EnterProgressMode();
     }
     TemporaryTarget target(request_.target);
-    if (Encrypting()) WriteHeader(target.File());
+    if (Encrypting()) WriteHeader(target);
 
     KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
     Keystream keystream;
@@ -121,7 +121,7 @@ RunResult Run::Process() {
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), dataCount - done));
         source.ReadExactly(block.data(), count);
         keystream.Apply(block.data(), count);
-        target.File().Write(block.data(), count);
+        target.Write(block.data(), count);
 
         const Interruption interruption = inProgressMode_
                                               ? ReportProgress(done + 1, done + count, dataCount)
@@ -147,7 +147,7 @@ RunResult Run::Process() {
     return result;
 }
 
-void Run::WriteHeader(BinaryFile& target) {
+void Run::WriteHeader(TemporaryTarget& target) {
     std::uint8_t header[kHeaderSize];
     for (std::uint8_t& byte : header) byte = static_cast<std::uint8_t>(RandomInRange(0, 255));
     target.Write(header, kHeaderSize);

@@ -59,6 +59,14 @@ BinaryFile TemporaryTarget::CreateBeside(const std::filesystem::path& target,
     }
 }
 
+void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
+    try {
+        file_.Write(buffer, count);
+    } catch (const FileError& error) {
+        throw FileError(FileAccess::Write, target_, error.Reason());
+    }
+}
+
 void TemporaryTarget::CommitOver() {
     try {
         file_.FlushToDisk();

@@ -16,7 +16,8 @@ public:
     TemporaryTarget& operator=(const TemporaryTarget&) = delete;
     ~TemporaryTarget();
 
-    BinaryFile& File() { return file_; }
+    // Failures name the target, the file the user asked for.
+    void Write(const std::uint8_t* buffer, std::size_t count);
     const std::filesystem::path& Path() const { return path_; }
 
     // Flushes the written bytes to disk, closes the file and renames it over the target.

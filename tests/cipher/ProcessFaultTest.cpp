@@ -1,0 +1,135 @@
+// Faults that need a second process or the superuser: the process killed in the middle of a run,
+// a write refused by the system, a file system that fills up.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "CipherRun.h"
+#include "CipherTestSupport.h"
+#include "FileError.h"
+#include "RunMessages.h"
+
+namespace korvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProcessFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(folder / "uae", PatternBytes(130000, 1));
+        WriteBytes(folder / "plain", PatternBytes(8 << 20, 2));
+        WriteBytes(folder / "old", existing);
+    }
+
+    RunResult EncryptInto(const fs::path& target, RecordingObserver& observer) {
+        return CipherRun(
+            {Direction::Encrypt, folder / "plain", target, "fault test", folder / "uae"}, observer);
+    }
+
+    // Runs body in a child process and returns its exit status.
+    static int InChild(const std::function<int()>& body) {
+        const pid_t child = fork();
+        if (child == 0) _exit(body());
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    std::vector<std::string> OthersThan(const std::vector<std::string>& known) const {
+        std::vector<std::string> others;
+        for (const auto& name : folder.Listing()) {
+            if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+        }
+        return others;
+    }
+
+    TempFolder folder;
+    const Bytes existing = PatternBytes(4321, 3);
+};
+
+TEST_F(ProcessFaultTest, KilledMidRunLeavesTheTargetAndOnlyATemporaryFile) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        RecordingObserver observer;
+        observer.onPump = [&](int pump) {
+            if (pump == 3000) {
+                const char byte = 1;
+                if (write(ready[1], &byte, 1) == 1) pause();
+            }
+            return true;
+        };
+        EncryptInto(folder / "old", observer);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+
+    EXPECT_EQ(ReadBytes(folder / "old"), existing);
+    const auto others = OthersThan({"old", "plain", "uae"});
+    ASSERT_EQ(others.size(), 1u);
+    // The leftover tells what it is: the target's name and the program's mark.
+    EXPECT_EQ(others[0].rfind("old.korvel-", 0), 0u) << others[0];
+    EXPECT_TRUE(others[0].ends_with(".part")) << others[0];
+}
+
+TEST_F(ProcessFaultTest, RefusedWriteGivesTheWriteMessageAndLeavesNothing) {
+    const int status = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1 << 20, 1 << 20};  // files may not grow past 1 MiB
+        setrlimit(RLIMIT_FSIZE, &limit);
+        RecordingObserver observer;
+        const RunResult result = EncryptInto(folder / "old", observer);
+        const bool failed = result.outcome == RunOutcome::Failed &&
+                            result.message.rfind(kCannotWriteFile, 0) == 0 &&
+                            observer.events.back() == "warning:" + result.message;
+        return failed ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(folder / "old"), existing);
+    EXPECT_TRUE(OthersThan({"old", "plain", "uae"}).empty());
+}
+
+TEST_F(ProcessFaultTest, FullDiskGivesTheWriteMessageAndLeavesNothing) {
+    const fs::path small = folder / "small";
+    fs::create_directory(small);
+    const std::string mount =
+        "mount -t tmpfs -o size=1m korvel-test " + small.string() + " 2>/dev/null";
+    if (geteuid() != 0 || std::system(mount.c_str()) != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    WriteBytes(small / "old", existing);
+    RecordingObserver observer;
+    const RunResult result = EncryptInto(small / "old", observer);
+    const auto left = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(small))
+            names.push_back(entry.path().filename());
+        return names;
+    }();
+    const Bytes kept = ReadBytes(small / "old");
+    std::system(("umount " + small.string()).c_str());
+
+    EXPECT_EQ(result.outcome, RunOutcome::Failed);
+    EXPECT_EQ(result.failedFile, small / "old");
+    EXPECT_EQ(result.reason, SystemReason(ENOSPC));
+    EXPECT_EQ(kept, existing);
+    EXPECT_EQ(left, std::vector<std::string>{"old"});
+}
+
+}  // namespace
+}  // namespace korvel::test
+
+#endif
