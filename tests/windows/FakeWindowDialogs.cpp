@@ -1,0 +1,47 @@
+#include "FakeWindowDialogs.h"
+
+namespace korvel::testing {
+
+namespace {
+
+template <typename T>
+T TakeFront(std::deque<T>& queue, T whenEmpty) {
+    if (queue.empty()) return whenEmpty;
+    T answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+std::optional<QString> FakeWindowDialogs::ShowOpen(QWidget*, const QString& filter,
+                                                   const QString& fileName) {
+    openCalls.push_back({filter, fileName});
+    return TakeFront(openAnswers, std::optional<QString>());
+}
+
+std::optional<QString> FakeWindowDialogs::ShowSave(QWidget*, const QString& filter,
+                                                   const QString& fileName) {
+    saveCalls.push_back({filter, fileName});
+    return TakeFront(saveAnswers, std::optional<QString>());
+}
+
+void FakeWindowDialogs::ShowInformation(QWidget*, const QString& title, const QString& text) {
+    Record(BoxKind::Information, title, text);
+}
+
+void FakeWindowDialogs::ShowWarning(QWidget*, const QString& title, const QString& text) {
+    Record(BoxKind::Warning, title, text);
+}
+
+bool FakeWindowDialogs::AskYesNo(QWidget*, const QString& title, const QString& text) {
+    Record(BoxKind::Question, title, text);
+    return TakeFront(questionAnswers, false);
+}
+
+void FakeWindowDialogs::Record(BoxKind kind, const QString& title, const QString& text) {
+    boxes.push_back({kind, title, text});
+    if (onBox) onBox(boxes.back());
+}
+
+}  // namespace korvel::testing

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "CipherWindow.h"
+#include "FakeWindowDialogs.h"
+#include "HelpOpener.h"
+
+class QAbstractButton;
+class QLineEdit;
+
+// Readable failure output for Qt's strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
+
+namespace korvel::testing {
+
+class FakeHelpOpener : public HelpOpener {
+public:
+    void ShowHelp(const QString& helpFile, QWidget*) override { shownFiles.push_back(helpFile); }
+    std::vector<QString> shownFiles;
+};
+
+// One encrypt or decrypt window with fake dialogs, a fake help opener and a folder of its own
+// that holds a key file "uae" and a help file "help.chm" and serves as the program's folder.
+class WindowHarness {
+public:
+    explicit WindowHarness(Direction direction);
+    ~WindowHarness();
+
+    CipherWindow& window() { return *window_; }
+    bool windowAlive() const { return !window_.isNull(); }
+    QString folder() const { return folder_.path(); }
+    QString pathInFolder(const QString& name) const { return folder_.filePath(name); }
+
+    template <typename T>
+    T* control(const char* name) const {
+        return window_->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAbstractButton* button(const char* name) const;
+    QLineEdit* box(const char* name) const;
+
+    // Shows the window and waits until it is the active window.
+    void showAndActivate();
+    void click(const char* buttonName);
+    void confirmPassword(const QString& password);
+    // Makes a source file of `size` bytes and chooses it and a target through the dialogs.
+    void chooseFiles(const QString& sourceName, qint64 size, const QString& targetName);
+
+    FakeWindowDialogs dialogs;
+    FakeHelpOpener help;
+    int programEnds = 0;
+
+private:
+    QTemporaryDir folder_;
+    QPointer<CipherWindow> window_;
+};
+
+// Writes `size` bytes of a fixed pseudo-random pattern to a file.
+void WriteFile(const QString& path, qint64 size);
+
+}  // namespace korvel::testing

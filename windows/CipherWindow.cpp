@@ -1,0 +1,445 @@
+#include "CipherWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "BannerBox.h"
+#include "FolderPaths.h"
+#include "HelpOpener.h"
+#include "PasswordCheck.h"
+#include "WindowCentring.h"
+#include "WindowDialogs.h"
+
+namespace korvel {
+
+namespace {
+
+const QString kNoticeTitle = QStringLiteral("提示信息");
+const QString kWindowIcon = QStringLiteral(":/pictures/icon_cipher.png");
+
+std::filesystem::path ToFilesystemPath(const QString& text) {
+#ifdef _WIN32
+    return std::filesystem::path(text.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+#endif
+}
+
+QPushButton* MakeButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    // Enter clicks the focused button; no button is the window's default.
+    button->setAutoDefault(true);
+    return button;
+}
+
+QLineEdit* MakePasswordBox(QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // '*'
+    return box;
+}
+
+}  // namespace
+
+CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs, HelpOpener& help,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      profile_(profile),
+      dialogs_(dialogs),
+      help_(help),
+      CommonDialog1(dialogs, this),
+      endProgram_([] { QCoreApplication::exit(0); }) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(profile_.direction == Direction::Encrypt ? QStringLiteral("Form4")
+                                                           : QStringLiteral("Form5"));
+    setWindowTitle(profile_.caption);
+    if (QFile::exists(kWindowIcon)) setWindowIcon(QIcon(kWindowIcon));
+    setFixedSize(kWindowClientWidth, kWindowClientHeight);
+    CreateControls();
+    ArrangeTabOrder();
+    FocusFirstControl();
+    Form_Activate();
+    Form_Load();
+}
+
+void CipherWindow::overrideApplicationFolder(const QString& folder) {
+    applicationFolderOverride_ = folder;
+}
+
+void CipherWindow::setProgramEnder(std::function<void()> endProgram) {
+    endProgram_ = std::move(endProgram);
+}
+
+void CipherWindow::setMinimumPumpInterval(std::chrono::milliseconds interval) {
+    pumpInterval_ = interval;
+}
+
+// ---- Controls ----
+
+void CipherWindow::CreateControls() {
+    for (ControlId id : profile_.creationOrder) {
+        CreateControl(id);
+        QWidget* control = Control(id);
+        control->setObjectName(ControlName(id));
+        control->setGeometry(ControlGeometry(id));
+    }
+    for (QLineEdit* box : {Text3, Text4}) box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    SetPasswordBoxesMasked(true);
+    Text1->setReadOnly(true);
+    Text2->setReadOnly(true);
+    Command4->setEnabled(false);
+    Command6->setEnabled(false);
+    Command7->hide();
+    Label5->hide();
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    if (QFile::exists(profile_.bannerResource)) {
+        Picture1->setPicture(QPixmap(profile_.bannerResource));
+    }
+}
+
+void CipherWindow::CreateControl(ControlId id) {
+    switch (id) {
+        case ControlId::Command1:
+            Command1 = MakeButton(QStringLiteral("浏览"), this);
+            connect(Command1, &QPushButton::clicked, this, &CipherWindow::Command1_Click);
+            break;
+        case ControlId::Command2:
+            Command2 = MakeButton(QStringLiteral("浏览"), this);
+            connect(Command2, &QPushButton::clicked, this, &CipherWindow::Command2_Click);
+            break;
+        case ControlId::Command3:
+            Command3 = MakeButton(QStringLiteral("确认密码"), this);
+            connect(Command3, &QPushButton::clicked, this, &CipherWindow::Command3_Click);
+            break;
+        case ControlId::Command4:
+            Command4 = MakeButton(profile_.command4Caption, this);
+            connect(Command4, &QPushButton::clicked, this, &CipherWindow::Command4_Click);
+            break;
+        case ControlId::Command5:
+            Command5 = MakeButton(QStringLiteral("使用说明"), this);
+            connect(Command5, &QPushButton::clicked, this, &CipherWindow::Command5_Click);
+            break;
+        case ControlId::Command6:
+            Command6 = MakeButton(QStringLiteral("更改密码"), this);
+            connect(Command6, &QPushButton::clicked, this, &CipherWindow::Command6_Click);
+            break;
+        case ControlId::Command7:
+            Command7 = MakeButton(QStringLiteral("取消"), this);
+            connect(Command7, &QPushButton::clicked, this, &CipherWindow::Command7_Click);
+            break;
+        case ControlId::Text1:
+            Text1 = new QLineEdit(this);
+            break;
+        case ControlId::Text2:
+            Text2 = new QLineEdit(this);
+            break;
+        case ControlId::Text3:
+            Text3 = MakePasswordBox(this);
+            break;
+        case ControlId::Text4:
+            Text4 = MakePasswordBox(this);
+            break;
+        case ControlId::Label1:
+            Label1 = new QLabel(profile_.label1Caption, this);
+            break;
+        case ControlId::Label2:
+            Label2 = new QLabel(profile_.label2Caption, this);
+            break;
+        case ControlId::Label3:
+            Label3 = new QLabel(QStringLiteral("密码"), this);
+            break;
+        case ControlId::Label4:
+            Label4 = new QLabel(QStringLiteral("重复密码"), this);
+            break;
+        case ControlId::Label5:
+            Label5 = new QLabel(QStringLiteral("进度"), this);
+            break;
+        case ControlId::Check1:
+            Check1 = new QCheckBox(QStringLiteral("显示密码"), this);
+            connect(Check1, &QCheckBox::clicked, this, &CipherWindow::Check1_Click);
+            break;
+        case ControlId::Picture1:
+            Picture1 = new BannerBox(this);
+            break;
+        case ControlId::ProgressBar1:
+            ProgressBar1 = new QProgressBar(this);
+            break;
+    }
+}
+
+QWidget* CipherWindow::Control(ControlId id) const {
+    switch (id) {
+        case ControlId::Command1:
+            return Command1;
+        case ControlId::Command2:
+            return Command2;
+        case ControlId::Command3:
+            return Command3;
+        case ControlId::Command4:
+            return Command4;
+        case ControlId::Command5:
+            return Command5;
+        case ControlId::Command6:
+            return Command6;
+        case ControlId::Command7:
+            return Command7;
+        case ControlId::Text1:
+            return Text1;
+        case ControlId::Text2:
+            return Text2;
+        case ControlId::Text3:
+            return Text3;
+        case ControlId::Text4:
+            return Text4;
+        case ControlId::Label1:
+            return Label1;
+        case ControlId::Label2:
+            return Label2;
+        case ControlId::Label3:
+            return Label3;
+        case ControlId::Label4:
+            return Label4;
+        case ControlId::Label5:
+            return Label5;
+        case ControlId::Check1:
+            return Check1;
+        case ControlId::Picture1:
+            return Picture1;
+        case ControlId::ProgressBar1:
+            return ProgressBar1;
+    }
+    return nullptr;
+}
+
+void CipherWindow::ArrangeTabOrder() {
+    QWidget* previous = nullptr;
+    for (ControlId id : profile_.tabOrder) {
+        QWidget* control = Control(id);
+        if (control->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+// The window opens with the focus on the first control in Tab order that can take it.
+void CipherWindow::FocusFirstControl() {
+    for (ControlId id : profile_.tabOrder) {
+        QWidget* control = Control(id);
+        const bool canFocus = (control->focusPolicy() & Qt::TabFocus) != 0;
+        if (canFocus && !control->isHidden() && control->isEnabled()) {
+            control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+void CipherWindow::SetPasswordBoxesLocked(bool locked) {
+    for (QLineEdit* box : {Text3, Text4}) {
+        box->setReadOnly(locked);
+        // Qt turns the input method back on with every change of the box; keep it off.
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+}
+
+void CipherWindow::SetPasswordBoxesMasked(bool masked) {
+    for (QLineEdit* box : {Text3, Text4}) {
+        box->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+}
+
+void CipherWindow::SetRunControlsEnabled(bool enabled) {
+    for (QPushButton* button : {Command6, Command4, Command1, Command2}) {
+        button->setEnabled(enabled);
+    }
+}
+
+// ---- Password section ----
+
+void CipherWindow::Check1_Click() { SetPasswordBoxesMasked(!Check1->isChecked()); }
+
+void CipherWindow::Command3_Click() {
+    if (Text3->text().isEmpty()) return;
+    password_ = Text3->text();
+    if (auto refusal = PasswordRefusal(password_, Text4->text())) {
+        dialogs_.ShowInformation(this, kNoticeTitle, *refusal);
+        return;
+    }
+    Command6->setEnabled(true);
+    Command3->setEnabled(false);
+    Command4->setEnabled(true);
+    SetPasswordBoxesLocked(true);
+}
+
+void CipherWindow::Command6_Click() {
+    Command3->setEnabled(true);
+    Command6->setEnabled(false);
+    Command4->setEnabled(false);
+    SetPasswordBoxesLocked(false);
+}
+
+// ---- File selection, help, cancel ----
+
+void CipherWindow::Command1_Click() {
+    if (profile_.openFilter) CommonDialog1.Filter = *profile_.openFilter;
+    CommonDialog1.ShowOpen();
+    Text1->setText(CommonDialog1.FileName);
+}
+
+void CipherWindow::Command2_Click() {
+    if (profile_.saveFilter) CommonDialog1.Filter = *profile_.saveFilter;
+    CommonDialog1.ShowSave();
+    Text2->setText(CommonDialog1.FileName);
+}
+
+// Like a key press from the keyboard: posted, not handled before this handler returns.
+void CipherWindow::Command5_Click() {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (!target) target = this;
+    QCoreApplication::postEvent(target,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+}
+
+void CipherWindow::Command7_Click() { CancelRequested = true; }
+
+void CipherWindow::OpenHelp() {
+    if (!QFileInfo::exists(helpFilePath_)) {
+        dialogs_.ShowWarning(this, kNoticeTitle,
+                             QStringLiteral("找不到帮助文件 %1").arg(helpFilePath_));
+        return;
+    }
+    help_.ShowHelp(helpFilePath_, this);
+}
+
+// ---- The run ----
+
+void CipherWindow::Command4_Click() {
+    if (running_) return;
+    RunRequest request;
+    request.direction = profile_.direction;
+    request.source = ToFilesystemPath(Text1->text());
+    request.target = ToFilesystemPath(Text2->text());
+    request.password = password_.toStdString();
+    request.keyFile = ToFilesystemPath(keyFilePath_);
+    running_ = true;
+    CipherRun(request, *this);
+    running_ = false;
+    if (userClosed_) endProgram_();
+}
+
+void CipherWindow::ShowNotice(const std::string& text, NoticeKind kind) {
+    const QString message = QString::fromStdString(text);
+    if (kind == NoticeKind::Warning) {
+        dialogs_.ShowWarning(this, kNoticeTitle, message);
+    } else {
+        dialogs_.ShowInformation(this, kNoticeTitle, message);
+    }
+}
+
+void CipherWindow::EnterProgressMode() {
+    Label5->setVisible(true);
+    Command7->setVisible(true);
+    ProgressBar1->setVisible(true);
+    ProgressBar1->setMaximum(100);
+    ProgressBar1->setMinimum(0);
+    Check1->setVisible(false);
+    SetRunControlsEnabled(false);
+    lastPump_.invalidate();  // the first update lets events through at once
+}
+
+void CipherWindow::ShowPercent(int percent) { ProgressBar1->setValue(percent); }
+
+CancelAnswer CipherWindow::AskCancel(const std::string& title, const std::string& text) {
+    const bool yes =
+        dialogs_.AskYesNo(this, QString::fromStdString(title), QString::fromStdString(text));
+    return yes ? CancelAnswer::Yes : CancelAnswer::No;
+}
+
+// Updates come every 1000 bytes, far more often than anyone can click; handling events at each
+// of them would cost more than the cipher itself, so they are let through at most every
+// pumpInterval_.
+bool CipherWindow::PumpEvents() {
+    if (userClosed_) return false;
+    if (!lastPump_.isValid() || lastPump_.elapsed() >= pumpInterval_.count()) {
+        QCoreApplication::processEvents();
+        lastPump_.start();
+    }
+    return !userClosed_;
+}
+
+void CipherWindow::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
+    if (half == LeaveHalf::RestoreControls) {
+        Check1->setVisible(true);
+        SetRunControlsEnabled(true);
+        return;
+    }
+    ProgressBar1->setVisible(false);
+    if (reason == LeaveReason::Completed) {
+        Label5->setVisible(false);
+        Command7->setVisible(false);
+    } else {
+        Command7->setVisible(false);
+        Label5->setVisible(false);
+    }
+}
+
+// ---- Window events ----
+
+void CipherWindow::Form_Load() { CentreOnScreen(*this); }
+
+void CipherWindow::Form_Activate() {
+    const QString folder =
+        applicationFolderOverride_.value_or(QCoreApplication::applicationDirPath());
+    keyFilePath_ = PathInFolder(folder, QStringLiteral("uae"));
+    helpFilePath_ = PathInFolder(folder, QStringLiteral("help.chm"));
+    qApp->setProperty("helpFile", helpFilePath_);
+}
+
+bool CipherWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) Form_Activate();
+    return QWidget::event(event);
+}
+
+void CipherWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        OpenHelp();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// A close by the user ends the whole program; a close for any other reason is left alone.
+void CipherWindow::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous()) {
+        OnUserClose(event);
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void CipherWindow::OnUserClose(QCloseEvent* event) {
+    userClosed_ = true;
+    if (running_) {
+        // The run still uses this window; it stops at its next PumpEvents and the program ends
+        // once it has unwound.
+        event->ignore();
+        hide();
+        return;
+    }
+    event->accept();
+    endProgram_();
+}
+
+}  // namespace korvel

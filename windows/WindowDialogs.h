@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace korvel {
+
+// Every modal dialog and box a cipher window opens goes through this interface, so that tests
+// can answer them without a real dialog.
+class WindowDialogs {
+public:
+    virtual ~WindowDialogs() = default;
+
+    // Open and Save dialogs. `filter` uses the "description|pattern|..." form; `fileName` is the
+    // name shown when the dialog opens. Returns the chosen full path, or nothing when cancelled.
+    virtual std::optional<QString> ShowOpen(QWidget* parent, const QString& filter,
+                                            const QString& fileName) = 0;
+    virtual std::optional<QString> ShowSave(QWidget* parent, const QString& filter,
+                                            const QString& fileName) = 0;
+
+    // Modal boxes with one OK button and the information or warning icon.
+    virtual void ShowInformation(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void ShowWarning(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    // The Yes/No question with the question icon, Yes being the default. True means Yes.
+    virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+}  // namespace korvel
