@@ -1,0 +1,85 @@
+#include "Form3.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QPushButton>
+
+#include "WindowCentring.h"
+#include "WindowNavigator.h"
+
+namespace korvel {
+
+namespace {
+
+const QSize kClientSize(455, 368);
+const QRect kCommand1Geometry(48, 56, 145, 113);
+const QRect kCommand2Geometry(272, 56, 145, 113);
+
+QFont ButtonFont() {
+    QFont font;
+    // 宋体 where it exists, otherwise a Simplified-Chinese face that Linux systems carry.
+    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(24);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+}  // namespace
+
+Form3::Form3(WindowNavigator& navigator)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      navigator_(navigator) {
+    setWindowTitle(QStringLiteral("Korvel加密"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon_main.png")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(kClientSize);
+
+    // Created in this order; the Tab order below puts Command1 first.
+    command2_ = CreateButton(QStringLiteral("解密"), kCommand2Geometry);
+    command1_ = CreateButton(QStringLiteral("加密"), kCommand1Geometry);
+    setTabOrder(command1_, command2_);
+    command1_->setFocus();
+
+    connect(command1_, &QPushButton::clicked, this, &Form3::Command1_Click);
+    connect(command2_, &QPushButton::clicked, this, &Form3::Command2_Click);
+}
+
+QPushButton* Form3::CreateButton(const QString& caption, const QRect& geometry) {
+    auto* button = new QPushButton(caption, this);
+    button->setGeometry(geometry);
+    button->setFont(ButtonFont());
+    // Outside a dialog a push button ignores Enter unless it is auto-default; this makes Enter
+    // click the focused button. There is no default button, so Esc clicks nothing.
+    button->setAutoDefault(true);
+    button->setDefault(false);
+    return button;
+}
+
+void Form3::Load() { CentreOnScreen(*this); }
+
+void Form3::Unload() {
+    unloadingByProgram_ = true;
+    close();
+}
+
+void Form3::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (!unloadingByProgram_) navigator_.EndProgramAtOnce();
+}
+
+void Form3::Command1_Click() {
+    navigator_.ShowEncryptWindow();
+    Unload();
+}
+
+void Form3::Command2_Click() {
+    navigator_.ShowDecryptWindow();
+    Unload();
+}
+
+}  // namespace korvel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace korvel {
+
+class WindowNavigator;
+
+// The main window: "加密" opens the encrypt window, "解密" the decrypt window; either way the
+// main window then unloads itself. Closing it by the user ends the program.
+class Form3 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form3(WindowNavigator& navigator);
+
+    // Centres the window; called before it is first shown.
+    void Load();
+    // The program's own unload, as opposed to the user closing the window.
+    void Unload();
+
+    QPushButton* Command1() const { return command1_; }
+    QPushButton* Command2() const { return command2_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPushButton* CreateButton(const QString& caption, const QRect& geometry);
+    void Command1_Click();
+    void Command2_Click();
+
+    WindowNavigator& navigator_;
+    QPushButton* command2_;
+    QPushButton* command1_;
+    bool unloadingByProgram_ = false;
+};
+
+}  // namespace korvel

@@ -1,0 +1,52 @@
+#include "InstanceLock.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace korvel {
+
+namespace {
+
+const char kLockFileName[] = "korvel.lock";
+
+QString PerUserTempFolder() {
+#ifdef Q_OS_UNIX
+    // The temp folder is shared between users; one user's instance must not block another's.
+    const QString folder = QDir::tempPath() + QStringLiteral("/korvel-%1").arg(::getuid());
+    QDir().mkpath(folder);
+    return folder;
+#else
+    return QDir::tempPath();
+#endif
+}
+
+}  // namespace
+
+InstanceLock::InstanceLock(const QString& lockFilePath) : lockFile_(lockFilePath) {
+    // The default stale time of 30 s would let a second start steal the lock from an instance
+    // that has simply been running for a while. With 0 a lock only counts as stale when the
+    // process that made it is gone.
+    lockFile_.setStaleLockTime(0);
+}
+
+QString InstanceLock::DefaultLockFilePath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = PerUserTempFolder();
+    return QDir(folder).filePath(QString::fromLatin1(kLockFileName));
+}
+
+bool InstanceLock::AnotherInstanceRuns() {
+    if (!answer_) {
+        const bool locked = lockFile_.tryLock(0);
+        // Only a lock held by a live process means another instance. If the lock cannot be
+        // made at all (folder missing or not writable), starting is better than refusing.
+        answer_ = !locked && lockFile_.error() == QLockFile::LockFailedError;
+    }
+    return *answer_;
+}
+
+}  // namespace korvel

@@ -1,0 +1,38 @@
+#include <QApplication>
+#include <QPointer>
+
+#include "ChineseTranslations.h"
+#include "Form2.h"
+#include "InstanceLock.h"
+#include "QtWindowDialogs.h"
+#include "ShellWindows.h"
+
+#ifdef KORVEL_HAVE_CHM_HELP
+#include "ChmHelpOpener.h"
+#else
+#include "SystemHelpOpener.h"
+#endif
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    korvel::InstallChineseTranslations(app);
+
+    korvel::QtWindowDialogs dialogs;
+#ifdef KORVEL_HAVE_CHM_HELP
+    korvel::ChmHelpOpener help;
+#else
+    korvel::SystemHelpOpener help;
+#endif
+    korvel::InstanceLock instanceLock(korvel::InstanceLock::DefaultLockFilePath());
+    korvel::ShellWindows windows(dialogs, help);
+
+    QPointer<korvel::Form2> splash = new korvel::Form2(instanceLock, windows);
+    if (!splash->Load()) {
+        delete splash.data();
+        return 0;
+    }
+    splash->show();
+    const int exitCode = QApplication::exec();
+    delete splash.data();
+    return exitCode;
+}

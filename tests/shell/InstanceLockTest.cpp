@@ -1,0 +1,117 @@
+#include "InstanceLock.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace korvel {
+namespace {
+
+class InstanceLockTest : public ::testing::Test {
+protected:
+    QString LockPath() const { return folder_.filePath(QStringLiteral("korvel.lock")); }
+
+    // Starts the helper process and waits until it holds or has left the lock.
+    std::unique_ptr<QProcess> StartHolder(const QString& mode) {
+        auto holder = std::make_unique<QProcess>();
+        holder->start(QStringLiteral(KORVEL_LOCK_HOLDER), {LockPath(), mode});
+        EXPECT_TRUE(holder->waitForStarted());
+        EXPECT_TRUE(holder->waitForReadyRead(10000));
+        EXPECT_EQ(holder->readLine().trimmed(), "locked");
+        return holder;
+    }
+
+    static void StopHolder(QProcess& holder) {
+        holder.closeWriteChannel();
+        ASSERT_TRUE(holder.waitForFinished(10000));
+        EXPECT_EQ(holder.exitCode(), 0);
+    }
+
+    QTemporaryDir folder_;
+};
+
+TEST_F(InstanceLockTest, FirstInstanceRunsAndHoldsTheLock) {
+    InstanceLock first(LockPath());
+    EXPECT_FALSE(first.AnotherInstanceRuns());
+    EXPECT_TRUE(QFileInfo::exists(LockPath()));
+}
+
+TEST_F(InstanceLockTest, SecondInstanceSeesTheFirstWhichCarriesOn) {
+    InstanceLock first(LockPath());
+    ASSERT_FALSE(first.AnotherInstanceRuns());
+    {
+        InstanceLock second(LockPath());
+        EXPECT_TRUE(second.AnotherInstanceRuns());
+        EXPECT_TRUE(second.AnotherInstanceRuns()) << "the answer must not change when asked again";
+    }
+    // The refused start must leave the first instance's lock in place.
+    EXPECT_FALSE(first.AnotherInstanceRuns());
+    InstanceLock third(LockPath());
+    EXPECT_TRUE(third.AnotherInstanceRuns());
+}
+
+TEST_F(InstanceLockTest, LockIsFreeAgainOnceTheInstanceEnds) {
+    {
+        InstanceLock first(LockPath());
+        ASSERT_FALSE(first.AnotherInstanceRuns());
+    }
+    InstanceLock next(LockPath());
+    EXPECT_FALSE(next.AnotherInstanceRuns());
+}
+
+TEST_F(InstanceLockTest, InstanceInAnotherProcessBlocksUntilItEnds) {
+    auto holder = StartHolder(QStringLiteral("hold"));
+    {
+        InstanceLock second(LockPath());
+        EXPECT_TRUE(second.AnotherInstanceRuns());
+    }
+    StopHolder(*holder);
+    InstanceLock afterwards(LockPath());
+    EXPECT_FALSE(afterwards.AnotherInstanceRuns());
+}
+
+TEST_F(InstanceLockTest, LongRunningInstanceIsNotTakenForStale) {
+    auto holder = StartHolder(QStringLiteral("hold"));
+    // An instance that has run for a day must still block a second start.
+    QFile lockFile(LockPath());
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                     QFileDevice::FileModificationTime));
+    lockFile.close();
+
+    InstanceLock second(LockPath());
+    EXPECT_TRUE(second.AnotherInstanceRuns());
+    StopHolder(*holder);
+}
+
+TEST_F(InstanceLockTest, LockLeftByCrashedInstanceDoesNotBlock) {
+    auto holder = StartHolder(QStringLiteral("crash"));
+    ASSERT_TRUE(holder->waitForFinished(10000));
+    ASSERT_TRUE(QFileInfo::exists(LockPath())) << "the crashed helper should leave its lock behind";
+
+    InstanceLock next(LockPath());
+    EXPECT_FALSE(next.AnotherInstanceRuns());
+    InstanceLock after(LockPath());
+    EXPECT_TRUE(after.AnotherInstanceRuns()) << "the stale lock must have been taken over";
+}
+
+TEST_F(InstanceLockTest, UnusableLockFolderDoesNotPreventStarting) {
+    InstanceLock lock(folder_.filePath(QStringLiteral("missing/folder/korvel.lock")));
+    EXPECT_FALSE(lock.AnotherInstanceRuns());
+}
+
+TEST(InstanceLockDefaultPath, IsAbsoluteInAnExistingFolder) {
+    const QFileInfo path(InstanceLock::DefaultLockFilePath());
+    EXPECT_TRUE(path.isAbsolute());
+    EXPECT_TRUE(path.dir().exists());
+    EXPECT_EQ(path.fileName(), QStringLiteral("korvel.lock"));
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,129 @@
+#include "ShellWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "EventLoopRun.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "Form4.h"
+#include "Form5.h"
+#include "HelpOpener.h"
+#include "InstanceLock.h"
+#include "WindowDialogs.h"
+
+namespace korvel {
+namespace {
+
+// Answers every dialog as cancelled; the hand-overs must not open any.
+class SilentDialogs : public WindowDialogs {
+public:
+    std::optional<QString> ShowOpen(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> ShowSave(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    void ShowInformation(QWidget*, const QString&, const QString&) override {}
+    void ShowWarning(QWidget*, const QString&, const QString&) override {}
+    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
+};
+
+class SilentHelp : public HelpOpener {
+public:
+    void ShowHelp(const QString&, QWidget*) override {}
+};
+
+class ShellWindowsTest : public ::testing::Test {
+protected:
+    static void FinishUnloads() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    SilentDialogs dialogs_;
+    SilentHelp help_;
+    ShellWindows windows_{dialogs_, help_};
+};
+
+TEST_F(ShellWindowsTest, MainWindowIsShownOnceAndCentred) {
+    windows_.ShowMainWindow();
+    Form3* first = windows_.MainWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    windows_.ShowMainWindow();
+    EXPECT_EQ(windows_.MainWindow(), first);
+}
+
+TEST_F(ShellWindowsTest, EncryptButtonLeadsToTheEncryptWindowOnly) {
+    windows_.ShowMainWindow();
+    QPointer<Form3> form3 = windows_.MainWindow();
+    form3->Command1()->click();
+
+    ASSERT_NE(windows_.EncryptWindow(), nullptr);
+    EXPECT_NE(qobject_cast<Form4*>(windows_.EncryptWindow()), nullptr);
+    EXPECT_TRUE(windows_.EncryptWindow()->isVisible());
+    EXPECT_EQ(windows_.DecryptWindow(), nullptr);
+    EXPECT_FALSE(form3->isVisible());
+    FinishUnloads();
+    EXPECT_TRUE(form3.isNull());
+    EXPECT_TRUE(windows_.EncryptWindow()->isVisible());
+}
+
+TEST_F(ShellWindowsTest, DecryptButtonLeadsToTheDecryptWindowOnly) {
+    windows_.ShowMainWindow();
+    QPointer<Form3> form3 = windows_.MainWindow();
+    form3->Command2()->click();
+
+    ASSERT_NE(windows_.DecryptWindow(), nullptr);
+    EXPECT_NE(qobject_cast<Form5*>(windows_.DecryptWindow()), nullptr);
+    EXPECT_TRUE(windows_.DecryptWindow()->isVisible());
+    EXPECT_EQ(windows_.EncryptWindow(), nullptr);
+    FinishUnloads();
+    EXPECT_TRUE(form3.isNull());
+}
+
+TEST_F(ShellWindowsTest, WholeRoadFromSplashToEncryptWindowKeepsTheProgramRunning) {
+    QTemporaryDir folder;
+    InstanceLock lock(folder.filePath(QStringLiteral("korvel.lock")));
+    QPointer<Form2> splash = new Form2(lock, windows_);
+    ASSERT_TRUE(splash->Load());
+    splash->show();
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+
+    const int exitCode = RunProgramLoop([&] {
+        QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(20, 20));
+        QTimer::singleShot(0, [&] {
+            ASSERT_NE(windows_.MainWindow(), nullptr);
+            windows_.MainWindow()->Command1()->click();
+            QTimer::singleShot(0, [] { QCoreApplication::exit(42); });
+        });
+    });
+
+    EXPECT_EQ(exitCode, 42) << "the program must still be running after the hand-overs";
+    EXPECT_EQ(lastWindowClosed.count(), 0);
+    EXPECT_TRUE(splash.isNull());
+    EXPECT_EQ(windows_.MainWindow(), nullptr);
+    ASSERT_NE(windows_.EncryptWindow(), nullptr);
+    EXPECT_TRUE(windows_.EncryptWindow()->isVisible());
+}
+
+TEST_F(ShellWindowsTest, UserClosingTheMainWindowEndsTheProgramAtOnce) {
+    // Another visible window keeps "last window closed" from being what ends the loop.
+    QWidget bystander;
+    bystander.show();
+    windows_.ShowMainWindow();
+
+    const int exitCode = RunProgramLoop([&] { windows_.MainWindow()->close(); });
+
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(windows_.EncryptWindow(), nullptr);
+    EXPECT_EQ(windows_.DecryptWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace korvel
