@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -38,15 +39,21 @@ ChmViewerWindow::ChmViewerWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
 ChmViewerWindow::~ChmViewerWindow() = default;
 
+QToolButton* ChmViewerWindow::NavigationButton(const QString& text, QStyle::StandardPixmap icon) {
+    auto* button = new QToolButton(this);
+    button->setText(text);
+    button->setIcon(style()->standardIcon(icon));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    return button;
+}
+
 void ChmViewerWindow::BuildLayout() {
-    backButton_ = new QToolButton(this);
-    backButton_->setText(QStringLiteral("后退"));
+    backButton_ = NavigationButton(QStringLiteral("后退"), QStyle::SP_ArrowBack);
     backButton_->setEnabled(false);
-    forwardButton_ = new QToolButton(this);
-    forwardButton_->setText(QStringLiteral("前进"));
+    forwardButton_ = NavigationButton(QStringLiteral("前进"), QStyle::SP_ArrowForward);
     forwardButton_->setEnabled(false);
-    homeButton_ = new QToolButton(this);
-    homeButton_->setText(QStringLiteral("主页"));
+    homeButton_ = NavigationButton(QStringLiteral("主页"), QStyle::SP_DirHomeIcon);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(backButton_);

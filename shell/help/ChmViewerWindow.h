@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -33,6 +34,7 @@ public:
 
 private:
     void BuildLayout();
+    QToolButton* NavigationButton(const QString& text, QStyle::StandardPixmap icon);
     void FillContents(const std::vector<ChmTopic>& topics);
     void AddTopics(const std::vector<ChmTopic>& topics, QTreeWidgetItem* parent);
     QString HomePage(const std::vector<ChmTopic>& topics) const;
