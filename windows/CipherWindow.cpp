@@ -100,6 +100,9 @@ void CipherWindow::CreateControls() {
     Command6->setEnabled(false);
     Command7->hide();
     Label5->hide();
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();

@@ -128,6 +128,10 @@ TEST_P(WindowLayoutTest, FreshWindowIsUnconfirmedWithoutProgressDisplay) {
     for (auto* button : harness.window().findChildren<QPushButton*>()) {
         EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
     }
+    for (QLabel* label : harness.window().findChildren<QLabel*>()) {
+        EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop)
+            << label->objectName().toStdString();
+    }
     auto* bar = harness.control<QProgressBar>("ProgressBar1");
     EXPECT_EQ(bar->minimum(), 0);
     EXPECT_EQ(bar->maximum(), 100);
