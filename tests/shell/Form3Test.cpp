@@ -112,25 +112,12 @@ TEST_F(Form3Test, ClosingByTheUserEndsTheProgram) {
     EXPECT_EQ(navigator_.TotalShown(), 0);
 }
 
-TEST_F(Form3Test, UnloadByTheProgramDoesNotEndIt) {
-    LoadShowAndActivate();
-    form3_->Unload();
-    EXPECT_EQ(navigator_.programEnded, 0);
-    EXPECT_FALSE(form3_->isVisible());
-}
-
 TEST_F(Form3Test, EncryptButtonHasFocusAndEnterOpensEncryptWindow) {
     LoadShowAndActivate();
     EXPECT_EQ(QApplication::focusWidget(), form3_->Command1());
     PressKey(Qt::Key_Return);
     EXPECT_EQ(navigator_.encryptShown, 1);
     EXPECT_EQ(navigator_.decryptShown, 0);
-}
-
-TEST_F(Form3Test, KeypadEnterWorksToo) {
-    LoadShowAndActivate();
-    PressKey(Qt::Key_Enter);
-    EXPECT_EQ(navigator_.encryptShown, 1);
 }
 
 TEST_F(Form3Test, TabMovesToDecryptButtonWhereEnterClicksIt) {

@@ -50,15 +50,6 @@ protected:
     ShellWindows windows_{dialogs_, help_};
 };
 
-TEST_F(ShellWindowsTest, MainWindowIsShownOnceAndCentred) {
-    windows_.ShowMainWindow();
-    Form3* first = windows_.MainWindow();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    windows_.ShowMainWindow();
-    EXPECT_EQ(windows_.MainWindow(), first);
-}
-
 TEST_F(ShellWindowsTest, EncryptButtonLeadsToTheEncryptWindowOnly) {
     windows_.ShowMainWindow();
     QPointer<Form3> form3 = windows_.MainWindow();
