@@ -74,6 +74,7 @@ private:
     void Form_Activate();
     void OnUserClose(QCloseEvent* event);
     void OpenHelp();
+    bool PumpIsDue();
     void SetPasswordBoxesLocked(bool locked);
     void SetPasswordBoxesMasked(bool masked);
     void SetRunControlsEnabled(bool enabled);
@@ -113,6 +114,8 @@ private:
     std::function<void()> endProgram_;
     QElapsedTimer lastPump_;
     std::chrono::milliseconds pumpInterval_{10};
+    static constexpr int kUpdatesPerClockRead = 16;
+    int updatesSinceClockRead_ = 0;
 };
 
 }  // namespace korvel
