@@ -6,10 +6,11 @@ namespace {
 
 template <typename T>
 T TakeFront(std::deque<T>& queue, T whenEmpty) {
-    if (queue.empty()) return whenEmpty;
-    T answer = queue.front();
-    queue.pop_front();
-    return answer;
+    if (!queue.empty()) {
+        whenEmpty = std::move(queue.front());
+        queue.pop_front();
+    }
+    return whenEmpty;
 }
 
 }  // namespace
