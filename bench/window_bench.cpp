@@ -2,7 +2,7 @@
 // against the same encryption through the cipher core with an observer that does nothing.
 // Run by hand, never as a test:
 //
-//   QT_QPA_PLATFORM=offscreen korvel_window_bench [size-MiB [folder]]   defaults: 1024, /dev/shm
+//   QT_QPA_PLATFORM=offscreen window_bench [size-MiB [folder]]   defaults: 1024, /dev/shm
 
 #include <QAbstractButton>
 #include <QApplication>
