@@ -19,6 +19,8 @@ Form2::Form2(InstanceLock& instanceLock, WindowNavigator& navigator)
       navigator_(navigator),
       picture_(QStringLiteral(":/pictures/splash.png")) {
     setWindowTitle(QStringLiteral("Form2"));
+    // The title is never shown; a screen reader says what the picture shows instead.
+    setAccessibleName(QStringLiteral("Korvel文件加密系统"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Qt leaves splash-type windows out of "last window closed"; this one counts, so that the
     // program ends when the splash goes away without handing over.

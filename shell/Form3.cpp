@@ -45,6 +45,9 @@ Form3::Form3(WindowNavigator& navigator)
     setTabOrder(command1_, command2_);
     command1_->setFocus();
 
+    command1_->setAccessibleDescription(QStringLiteral("打开文件加密窗口"));
+    command2_->setAccessibleDescription(QStringLiteral("打开文件解密窗口"));
+
     connect(command1_, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(command2_, &QPushButton::clicked, this, &Form3::Command2_Click);
 }

@@ -65,6 +65,7 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
     if (QFile::exists(kWindowIcon)) setWindowIcon(QIcon(kWindowIcon));
     setFixedSize(kWindowClientWidth, kWindowClientHeight);
     CreateControls();
+    DescribeForAssistiveTools();
     ArrangeTabOrder();
     FocusFirstControl();
     Form_Activate();
@@ -181,6 +182,24 @@ void CipherWindow::CreateControl(ControlId id) {
     }
 }
 
+// Each label names the box beside it; the controls whose caption is ambiguous or missing get a
+// name of their own, so that a screen reader can tell every control apart.
+void CipherWindow::DescribeForAssistiveTools() {
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Text3);
+    Label4->setBuddy(Text4);
+    Label5->setBuddy(ProgressBar1);
+    Text1->setAccessibleName(profile_.text1AccessibleName);
+    Text2->setAccessibleName(profile_.text2AccessibleName);
+    Text3->setAccessibleName(QStringLiteral("密码"));
+    Text4->setAccessibleName(QStringLiteral("重复密码"));
+    Command1->setAccessibleName(profile_.command1AccessibleName);
+    Command2->setAccessibleName(profile_.command2AccessibleName);
+    Picture1->setAccessibleName(profile_.bannerAccessibleName);
+    ProgressBar1->setAccessibleName(QStringLiteral("进度"));
+}
+
 QWidget* CipherWindow::Control(ControlId id) const {
     switch (id) {
         case ControlId::Command1:
@@ -279,17 +298,23 @@ void CipherWindow::Command3_Click() {
         dialogs_.ShowInformation(this, kNoticeTitle, *refusal);
         return;
     }
+    const bool confirmedFromKeyboardFocus = Command3->hasFocus();
     Command6->setEnabled(true);
     Command3->setEnabled(false);
     Command4->setEnabled(true);
     SetPasswordBoxesLocked(true);
+    // The focus leaves the disabled button; the next step is the run, so it goes there.
+    if (confirmedFromKeyboardFocus) Command4->setFocus(Qt::TabFocusReason);
 }
 
 void CipherWindow::Command6_Click() {
+    const bool changedFromKeyboardFocus = Command6->hasFocus();
     Command3->setEnabled(true);
     Command6->setEnabled(false);
     Command4->setEnabled(false);
     SetPasswordBoxesLocked(false);
+    // The focus leaves the disabled button for the box the user now edits.
+    if (changedFromKeyboardFocus) Text3->setFocus(Qt::TabFocusReason);
 }
 
 // ---- File selection, help, cancel ----

@@ -58,6 +58,7 @@ protected:
 private:
     void CreateControls();
     void CreateControl(ControlId id);
+    void DescribeForAssistiveTools();
     void ArrangeTabOrder();
     void FocusFirstControl();
     QWidget* Control(ControlId id) const;

@@ -46,6 +46,12 @@ struct WindowProfile {
     QString label1Caption;
     QString label2Caption;
     QString bannerResource;
+    // What a screen reader says for controls whose caption alone does not tell them apart.
+    QString text1AccessibleName;
+    QString text2AccessibleName;
+    QString command1AccessibleName;
+    QString command2AccessibleName;
+    QString bannerAccessibleName;
     // Filters set on the dialog object before an Open or a Save; nothing means left alone.
     std::optional<QString> openFilter;
     std::optional<QString> saveFilter;

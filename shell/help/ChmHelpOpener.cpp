@@ -3,12 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "ChmViewerWindow.h"
 #include "MessageBoxHelpNotice.h"
 
 #ifdef Q_OS_WIN
 #include <QDesktopServices>
 #include <QUrl>
+#else
+#include "ChmViewerWindow.h"
 #endif
 
 namespace korvel {
@@ -28,7 +29,13 @@ QString ChmHelpOpener::UnreadableFileText(const QString& helpFile) {
     return QStringLiteral("无法打开帮助文件：%1").arg(QDir::toNativeSeparators(helpFile));
 }
 
-ChmViewerWindow* ChmHelpOpener::Viewer() const { return viewer_.get(); }
+ChmViewerWindow* ChmHelpOpener::Viewer() const {
+#ifdef Q_OS_WIN
+    return nullptr;
+#else
+    return viewer_.get();
+#endif
+}
 
 void ChmHelpOpener::ShowHelp(const QString& helpFile, QWidget* requestingWindow) {
     if (!QFileInfo(helpFile).isFile()) {

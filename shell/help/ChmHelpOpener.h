@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPointer>
+#include <QtGlobal>
 #include <memory>
 
 #include "HelpOpener.h"
@@ -21,19 +21,25 @@ public:
 
     void ShowHelp(const QString& helpFile, QWidget* requestingWindow) override;
 
-    // The built-in viewer, once it has been shown; nullptr before.
+    // The built-in viewer, once it has been shown; nullptr before, and always on Windows.
     ChmViewerWindow* Viewer() const;
 
     static QString MissingFileText(const QString& helpFile);
     static QString UnreadableFileText(const QString& helpFile);
 
 private:
+#ifdef Q_OS_WIN
     bool ShowInSystemViewer(const QString& helpFile);
+#else
     bool ShowInBuiltInViewer(const QString& helpFile, QWidget* requestingWindow);
+#endif
 
     std::unique_ptr<HelpNotice> ownNotice_;
     HelpNotice& notice_;
+#ifndef Q_OS_WIN
+    // The built-in viewer is compiled only where there is no system viewer for .chm files.
     std::unique_ptr<ChmViewerWindow> viewer_;
+#endif
 };
 
 }  // namespace korvel

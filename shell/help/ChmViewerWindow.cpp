@@ -64,7 +64,9 @@ void ChmViewerWindow::BuildLayout() {
     contents_ = new QTreeWidget;
     contents_->setHeaderHidden(true);
     contents_->setColumnCount(1);
+    contents_->setAccessibleName(QStringLiteral("目录"));
     browser_ = new ChmTextBrowser;
+    browser_->setAccessibleName(QStringLiteral("帮助内容"));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(contents_);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -127,6 +128,23 @@ TEST_F(Form3Test, TabMovesToDecryptButtonWhereEnterClicksIt) {
     PressKey(Qt::Key_Return);
     EXPECT_EQ(navigator_.decryptShown, 1);
     EXPECT_EQ(navigator_.encryptShown, 0);
+}
+
+TEST_F(Form3Test, ScreenReaderHearsWhatEachButtonDoes) {
+    const std::pair<QPushButton*, QString> expected[] = {
+        {form3_->Command1(), QStringLiteral("加密")}, {form3_->Command2(), QStringLiteral("解密")}};
+    for (const auto& [button, name] : expected) {
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(spoken, nullptr);
+        EXPECT_EQ(spoken->text(QAccessible::Name), name);
+        EXPECT_EQ(spoken->role(), QAccessible::Button);
+    }
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(form3_->Command1())->text(QAccessible::Description),
+        QStringLiteral("打开文件加密窗口"));
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(form3_->Command2())->text(QAccessible::Description),
+        QStringLiteral("打开文件解密窗口"));
 }
 
 TEST_F(Form3Test, EscapeDoesNothing) {

@@ -1,8 +1,10 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "WindowHarness.h"
 #include "gtest/gtest.h"
@@ -92,6 +94,42 @@ TEST(KeyboardTest, EscapeClicksNoButton) {
     for (const auto& spy : spies) EXPECT_EQ(spy->count(), 0);
     EXPECT_TRUE(harness.dialogs.openCalls.empty());
     EXPECT_TRUE(harness.help.shownFiles.empty());
+}
+
+// During a run only the cancel and help buttons are usable; Tab must reach the cancel button
+// from wherever the focus went when the run button was disabled.
+TEST(KeyboardTest, TabReachesTheCancelButtonDuringARunAndEnterCancels) {
+    for (Direction direction : {Direction::Encrypt, Direction::Decrypt}) {
+        WindowHarness harness(direction);
+        harness.showAndActivate();
+        harness.chooseFiles(QStringLiteral("plain.bin"), 204801, QStringLiteral("out.bin"));
+        harness.confirmPassword(QStringLiteral("Secret1"));
+        harness.window().setMinimumPumpInterval(std::chrono::milliseconds(0));
+        harness.dialogs.questionAnswers = {true};
+        QStringList visitsDuringRun;
+        QString focusAtEnter;
+        QTimer::singleShot(0, [&] {
+            visitsDuringRun << FocusName();
+            for (int presses = 0; presses < 20 && FocusName() != "Command7"; ++presses) {
+                visitsDuringRun << TabVisits(1);
+            }
+            focusAtEnter = FocusName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QWidget* command4 = harness.button("Command4");
+        command4->setFocus();
+        QTest::keyClick(command4, Qt::Key_Return);
+
+        EXPECT_EQ(focusAtEnter, QStringLiteral("Command7"))
+            << visitsDuringRun.join(u' ').toStdString();
+        for (const char* unusable : {"Command1", "Command2", "Command4", "Command6", "Check1"}) {
+            EXPECT_FALSE(visitsDuringRun.contains(QString::fromLatin1(unusable))) << unusable;
+        }
+        ASSERT_FALSE(harness.dialogs.boxes.empty());
+        EXPECT_EQ(harness.dialogs.boxes.front().kind, FakeWindowDialogs::BoxKind::Question);
+        EXPECT_FALSE(QFile::exists(harness.pathInFolder(QStringLiteral("out.bin"))))
+            << "a cancelled run leaves no target";
+    }
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -132,6 +134,17 @@ TEST(ChmViewerWindowOpenTest, RefusesAFileThatIsNotAHelpFile) {
     EXPECT_FALSE(viewer.OpenFile(QStringLiteral("/nonexistent/help.chm")));
     EXPECT_TRUE(viewer.FilePath().isEmpty());
     EXPECT_EQ(viewer.Contents()->topLevelItemCount(), 0);
+}
+
+TEST_F(ChmViewerWindowTest, ScreenReaderNamesTheContentsThePageAndTheButtons) {
+    auto spokenName = [](QObject* part) {
+        return QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(spokenName(viewer.Contents()), QStringLiteral("目录"));
+    EXPECT_EQ(spokenName(viewer.Browser()), QStringLiteral("帮助内容"));
+    QStringList buttons;
+    for (QToolButton* button : viewer.findChildren<QToolButton*>()) buttons << spokenName(button);
+    EXPECT_EQ(buttons, QStringList({"后退", "前进", "主页"}));
 }
 
 }  // namespace
