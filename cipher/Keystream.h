@@ -25,7 +25,7 @@ public:
 private:
     // Codes repeated so that any run of up to kPatternSpan codes can be read from one place;
     // small enough to stay in the first-level cache beside the data it is applied to.
-    static constexpr std::size_t kPatternSpan = 8 * 1024;
+    static constexpr std::size_t kPatternSpan = std::size_t{8} * 1024;
 
     std::vector<std::uint8_t> pattern_;
     std::size_t length_ = 0;
