@@ -104,6 +104,9 @@ void CipherWindow::CreateControls() {
     for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
+    // The box is 12 pixels high, less than the style's usual indicator; a smaller indicator
+    // keeps the whole square visible (the style scales it with the screen like everything else).
+    Check1->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 10px; height: 10px; }"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "DialogFilter.h"
+#include "MessageWrapping.h"
 
 namespace korvel {
 
@@ -16,7 +17,7 @@ std::optional<QString> ChosenOrNothing(const QString& chosen) {
 }
 
 void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(icon, title, WithBreakChances(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
@@ -44,7 +45,8 @@ void QtWindowDialogs::ShowWarning(QWidget* parent, const QString& title, const Q
 }
 
 bool QtWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, title, WithBreakChances(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否"));

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 #include "BannerBox.h"
 #include "WindowHarness.h"
@@ -168,6 +169,18 @@ TEST_P(WindowLayoutTest, BannerAndIconComeFromThePictures) {
     EXPECT_EQ(banner->picture().size(), encrypt() ? QSize(610, 83) : QSize(610, 87));
     EXPECT_EQ(banner->focusPolicy(), Qt::StrongFocus);
     EXPECT_FALSE(harness.window().windowIcon().isNull());
+}
+
+// The box is lower than the usual check indicator; the whole square must still be drawn.
+TEST_P(WindowLayoutTest, ShowPasswordIndicatorFitsInsideItsLowBox) {
+    auto* check1 = harness.control<QCheckBox>("Check1");
+    QStyleOptionButton option;
+    option.initFrom(check1);
+    option.text = check1->text();
+    const QRect indicator =
+        check1->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, check1);
+    EXPECT_TRUE(check1->rect().contains(indicator))
+        << indicator.y() << "+" << indicator.height() << " in " << check1->height();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWindows, WindowLayoutTest,
