@@ -17,6 +17,7 @@
 #include "CipherRun.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
+#include "SilentObserver.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -27,20 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kMiB = 1 << 20;
-
-// Answers No to every cancel question and lets the run go on.
-class SilentObserver : public korvel::RunObserver {
-public:
-    void ShowNotice(const std::string& text, korvel::NoticeKind) override { lastNotice = text; }
-    void EnterProgressMode() override {}
-    void ShowPercent(int) override {}
-    korvel::CancelAnswer AskCancel(const std::string&, const std::string&) override {
-        return korvel::CancelAnswer::No;
-    }
-    bool PumpEvents() override { return true; }
-    void LeaveProgressMode(korvel::LeaveHalf, korvel::LeaveReason) override {}
-    std::string lastNotice;
-};
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -87,7 +74,7 @@ void WriteRandomFile(const fs::path& path, std::uint64_t size, std::uint32_t see
 
 double TimedRun(korvel::Direction direction, const fs::path& key, const fs::path& source,
                 const fs::path& target, korvel::RunOutcome& outcome) {
-    SilentObserver observer;
+    korvel::bench::SilentObserver observer;
     const auto start = Clock::now();
     outcome =
         korvel::CipherRun({direction, source, target, "Bench pass 42", key}, observer).outcome;
@@ -151,7 +138,7 @@ int Measure(std::uint64_t sizeMiB, std::uint64_t keyMiB, const fs::path& folder)
 int RunOnce(const std::string& direction, char** args) {
     const auto dir =
         direction == "encrypt" ? korvel::Direction::Encrypt : korvel::Direction::Decrypt;
-    SilentObserver observer;
+    korvel::bench::SilentObserver observer;
     const auto start = Clock::now();
     const korvel::RunResult result = korvel::CipherRun(
         {dir, fs::u8path(args[3]), fs::u8path(args[4]), args[2], fs::u8path(args[1])}, observer);

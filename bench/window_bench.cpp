@@ -18,6 +18,7 @@
 #include "CipherRun.h"
 #include "Form4.h"
 #include "HelpOpener.h"
+#include "SilentObserver.h"
 #include "WindowDialogs.h"
 
 namespace {
@@ -49,18 +50,6 @@ public:
     void ShowHelp(const QString&, QWidget*) override {}
 };
 
-class SilentObserver : public korvel::RunObserver {
-public:
-    void ShowNotice(const std::string&, korvel::NoticeKind) override {}
-    void EnterProgressMode() override {}
-    void ShowPercent(int) override {}
-    korvel::CancelAnswer AskCancel(const std::string&, const std::string&) override {
-        return korvel::CancelAnswer::No;
-    }
-    bool PumpEvents() override { return true; }
-    void LeaveProgressMode(korvel::LeaveHalf, korvel::LeaveReason) override {}
-};
-
 bool WriteRandomFile(const QString& path, qint64 size) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
@@ -84,7 +73,7 @@ double CoreSeconds(const QString& folder, const QString& source, const QString& 
     request.target = QFile::encodeName(target).toStdString();
     request.password = "Secret12";
     request.keyFile = QFile::encodeName(folder + "/uae").toStdString();
-    SilentObserver observer;
+    korvel::bench::SilentObserver observer;
     QElapsedTimer timer;
     timer.start();
     korvel::CipherRun(request, observer);

@@ -3,7 +3,6 @@
 #include <chm_lib.h>
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 
 namespace korvel {
 
@@ -69,14 +68,20 @@ QStringList ChmArchive::FilePaths() const {
     return paths;
 }
 
+// Byte by byte: the compiler cannot prove a block read from the array stays within it.
+quint16 ChmArchive::LittleEndianWordAt(const QByteArray& data, qsizetype offset) {
+    return static_cast<quint16>(static_cast<quint8>(data[offset]) |
+                                static_cast<quint8>(data[offset + 1]) << 8);
+}
+
 void ChmArchive::ReadSystemRecords() {
     const std::optional<QByteArray> system = Read("/#SYSTEM");
     if (!system) return;
     const QByteArray& data = *system;
     qsizetype offset = kSystemHeaderSize;
     while (offset + kRecordHeaderSize <= data.size()) {
-        const quint16 code = qFromLittleEndian<quint16>(data.constData() + offset);
-        const quint16 length = qFromLittleEndian<quint16>(data.constData() + offset + 2);
+        const quint16 code = LittleEndianWordAt(data, offset);
+        const quint16 length = LittleEndianWordAt(data, offset + 2);
         offset += kRecordHeaderSize;
         if (offset + length > data.size()) break;
         const QByteArray value = data.mid(offset, length);

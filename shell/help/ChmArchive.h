@@ -33,6 +33,7 @@ public:
 private:
     explicit ChmArchive(chmFile* handle);
     void ReadSystemRecords();
+    static quint16 LittleEndianWordAt(const QByteArray& data, qsizetype offset);
     QString FirstFileWithSuffix(const QString& suffix) const;
 
     chmFile* handle_;
