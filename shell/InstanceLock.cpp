@@ -16,7 +16,7 @@ const char kLockFileName[] = "korvel.lock";
 QString PerUserTempFolder() {
 #ifdef Q_OS_UNIX
     // The temp folder is shared between users; one user's instance must not block another's.
-    const QString folder = QDir::tempPath() + QStringLiteral("/korvel-%1").arg(::getuid());
+    QString folder = QDir::tempPath() + QStringLiteral("/korvel-%1").arg(::getuid());
     QDir().mkpath(folder);
     return folder;
 #else

@@ -12,13 +12,13 @@ constexpr QChar kZeroWidthSpace(0x200B);
 // characters; a surrogate pair is never split.
 void AppendBreakable(QString& result, QStringView stretch, int longestRun) {
     int run = 0;
-    for (qsizetype i = 0; i < stretch.size(); ++i) {
-        const bool pairContinues = stretch[i].isLowSurrogate();
+    for (const QChar unit : stretch) {
+        const bool pairContinues = unit.isLowSurrogate();
         if (run >= longestRun && !pairContinues) {
             result += kZeroWidthSpace;
             run = 0;
         }
-        result += stretch[i];
+        result += unit;
         if (!pairContinues) ++run;
     }
 }
