@@ -133,15 +133,15 @@ TEST_F(CipherRunTest, EmptyAndShortKeyFilesRoundTrip) {
     }
 }
 
-TEST_F(CipherRunTest, ChineseAndOtherNonAsciiNamesWork) {
+TEST_F(CipherRunTest, ChineseJapaneseKoreanCyrillicAndEmojiNamesWork) {
     const std::filesystem::path sub = folder / std::filesystem::path(u8"文件夹 Папка");
     std::filesystem::create_directory(sub);
     const std::filesystem::path source = sub / std::filesystem::path(u8"明文 😀.txt");
-    const std::filesystem::path target = sub / std::filesystem::path(u8"密文.bin");
+    const std::filesystem::path target = sub / std::filesystem::path(u8"暗号 암호문.bin");
     const Bytes plain = PatternBytes(300000, 12);
     WriteBytes(source, plain);
     ASSERT_EQ(RunOn(Direction::Encrypt, source, target).outcome, RunOutcome::Completed);
-    const std::filesystem::path back = sub / std::filesystem::path(u8"还原.txt");
+    const std::filesystem::path back = sub / std::filesystem::path(u8"还原 復元 복원.txt");
     ASSERT_EQ(RunOn(Direction::Decrypt, target, back).outcome, RunOutcome::Completed);
     EXPECT_EQ(ReadBytes(back), plain);
 }

@@ -33,6 +33,13 @@ protected:
             {Direction::Encrypt, folder / "plain", target, "fault test", folder / "uae"}, observer);
     }
 
+    // Makes a process of the superuser an ordinary user's ("nobody").
+    static bool DropRights() {
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() != 0) return true;
+        return setgid(kNobody) == 0 && setuid(kNobody) == 0;
+    }
+
     // Runs body in a child process and returns its exit status.
     static int InChild(const std::function<int()>& body) {
         const pid_t child = fork();
@@ -100,6 +107,63 @@ TEST_F(ProcessFaultTest, RefusedWriteGivesTheWriteMessageAndLeavesNothing) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadBytes(folder / "old"), existing);
     EXPECT_TRUE(OthersThan({"old", "plain", "uae"}).empty());
+}
+
+// The superuser reads and writes everything; an ordinary user does not. The run happens in a
+// child that has given up its rights.
+TEST_F(ProcessFaultTest, UnreadableFilesAndReadOnlyFoldersFailWithTheirMessages) {
+    fs::create_directory(folder / "locked");
+    WriteBytes(folder / "locked" / "old", existing);
+    WriteBytes(folder / "secret", PatternBytes(5000, 4));
+    fs::permissions(folder / "secret", fs::perms::none);
+    fs::permissions(folder / "locked", fs::perms::owner_all | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read |
+                                           fs::perms::others_exec);
+    const auto failsWith = [&](const fs::path& source, const fs::path& target, const fs::path& key,
+                               const char* lead, const fs::path& named) {
+        return InChild([&] {
+            if (!DropRights()) return 2;
+            RecordingObserver observer;
+            const RunResult result =
+                CipherRun({Direction::Encrypt, source, target, "fault test", key}, observer);
+            const bool ok = result.outcome == RunOutcome::Failed && result.failedFile == named &&
+                            result.message.rfind(lead, 0) == 0;
+            return ok ? 0 : 1;
+        });
+    };
+    EXPECT_EQ(failsWith(folder / "secret", folder / "locked" / "new", folder / "uae",
+                        kCannotReadFile, folder / "secret"),
+              0);
+    EXPECT_EQ(failsWith(folder / "plain", folder / "locked" / "new", folder / "uae",
+                        kCannotWriteFile, folder / "locked" / "new"),
+              0);
+    EXPECT_EQ(failsWith(folder / "plain", folder / "locked" / "old", folder / "uae",
+                        kCannotWriteFile, folder / "locked" / "old"),
+              0);
+    EXPECT_EQ(ReadBytes(folder / "locked" / "old"), existing);
+    fs::permissions(folder / "locked", fs::perms::owner_all);
+    EXPECT_EQ(fs::directory_iterator(folder / "locked")->path().filename(), "old");
+}
+
+TEST_F(ProcessFaultTest, UnreadableKeyFileFailsWithTheReadMessage) {
+    WriteBytes(folder / "secret-key", PatternBytes(5000, 5));
+    fs::permissions(folder / "secret-key", fs::perms::none);
+    fs::create_directory(folder / "out");
+    fs::permissions(folder / "out", fs::perms::all);
+    const int status = InChild([&] {
+        if (!DropRights()) return 2;
+        RecordingObserver observer;
+        const RunResult result =
+            CipherRun({Direction::Encrypt, folder / "plain", folder / "out" / "new", "fault test",
+                       folder / "secret-key"},
+                      observer);
+        const bool ok = result.outcome == RunOutcome::Failed &&
+                        result.failedFile == folder / "secret-key" &&
+                        result.message.rfind(kCannotReadFile, 0) == 0;
+        return ok ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_empty(folder / "out"));
 }
 
 TEST_F(ProcessFaultTest, FullDiskGivesTheWriteMessageAndLeavesNothing) {
