@@ -146,6 +146,22 @@ TEST_F(ProgressRunTest, UserCloseDuringARunEndsTheProgramAndLeavesNoTarget) {
     EXPECT_EQ(left, QStringList({"help.chm", "plain.bin", "uae"})) << "no temporary file left";
 }
 
+TEST_F(ProgressRunTest, UserCloseDuringARunKeepsAnExistingTargetAsItWas) {
+    prepare(kFirstProgressSize);
+    const QByteArray earlier("an earlier file under the target's name");
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(earlier);
+    file.close();
+    QTimer::singleShot(0, [&] { CloseByUser(&harness.window()); });
+    harness.click("Command4");
+
+    EXPECT_EQ(harness.programEnds, 1);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), earlier);
+    EXPECT_EQ(QDir(harness.folder()).entryList(QDir::Files).size(), 4) << "no temporary file left";
+}
+
 TEST_F(ProgressRunTest, EncryptedFileDecryptsBackThroughTheDecryptWindow) {
     prepare(kFirstProgressSize + 5000);
     harness.click("Command4");
