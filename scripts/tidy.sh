@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v clang-tidy >/dev/null || { echo "clang-tidy is missing (Debian: clang-tidy)"; exit 2; }
 bash scripts/build.sh >/dev/null  # generated sources (moc, resources) must exist
-mapfile -t sources < <(git ls-files -- 'cipher/*.cpp' 'windows/*.cpp' 'shell/*.cpp' 'bench/*.cpp' \
-    'tests/*.cpp' "$@")
+mapfile -t sources < <(find cipher windows shell bench tests -name '*.cpp' | sort)
 log=$(mktemp)
 errors=$(mktemp)
 status=0
