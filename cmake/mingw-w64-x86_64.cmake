@@ -13,7 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # One self-contained .exe: no runtime DLLs to find under wine or on a user's machine.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-find_program(KORVEL_WINE NAMES wine64 wine)
+find_program(KORVEL_WINE NAMES wine wine64 PATHS /usr/lib/wine)
 if(KORVEL_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVEL_WINE})
+else()
+    message(FATAL_ERROR "wine is needed to run the Windows tests here (Debian: wine wine64)")
 endif()

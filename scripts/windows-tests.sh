@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds the cipher and its tests for Windows with mingw-w64 into build-mingw/ and runs the
-# tests under wine. Installs the two (Debian: g++-mingw-w64-x86-64-posix, wine64) when missing;
-# where they cannot be had, says so and skips.
+# tests under wine. Installs the cross compiler and wine (Debian: g++-mingw-w64-x86-64-posix, wine,
+# wine64) when missing; where they cannot be had, says so and skips.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
 
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
     as_root=()
     [ "$(id -u)" -ne 0 ] && as_root=(sudo)
     if ! DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends \
-            g++-mingw-w64-x86-64-posix wine64 >/dev/null; then
+            g++-mingw-w64-x86-64-posix wine wine64 >/dev/null; then
         echo "Windows stage skipped: mingw-w64 or wine could not be installed."
         exit 0
     fi
@@ -17,7 +18,8 @@ fi
 
 export WINEDEBUG=-all WINEPREFIX="$PWD/build-mingw/wineprefix"
 mkdir -p build-mingw
-wine cmd /c exit >/dev/null 2>&1 || true  # first start creates the prefix; tests may not time out on it
+# The first start creates the prefix; test discovery must not time out on it.
+wine cmd /c exit >/dev/null 2>&1 || true
 cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CIPHER_ONLY=ON
 cmake --build build-mingw -j "$(nproc)"
 ctest --test-dir build-mingw --output-on-failure -j "$(nproc)"
