@@ -15,6 +15,7 @@
 #include "FolderPaths.h"
 #include "HelpOpener.h"
 #include "PasswordCheck.h"
+#include "RunMessages.h"
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 
@@ -22,7 +23,6 @@ namespace korvel {
 
 namespace {
 
-const QString kNoticeTitle = QStringLiteral("提示信息");
 const QString kWindowIcon = QStringLiteral(":/pictures/icon_cipher.png");
 
 std::filesystem::path ToFilesystemPath(const QString& text) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "RunMessages.h"
+
 namespace korvel {
 
 namespace {
@@ -14,12 +16,12 @@ bool IsPrintableAscii(QChar c) { return c.unicode() >= 32 && c.unicode() <= 126;
 
 std::optional<QString> PasswordRefusal(const QString& password, const QString& repeat) {
     if (!std::all_of(password.begin(), password.end(), IsPrintableAscii)) {
-        return QStringLiteral("密码不能包含汉字等字符");
+        return QString::fromUtf8(kPasswordCharacters);
     }
     if (password.size() < kShortestPassword || password.size() > kLongestPassword) {
-        return QStringLiteral("密码的长度应当在5-20之间");
+        return QString::fromUtf8(kPasswordLength);
     }
-    if (password != repeat) return QStringLiteral("两次输入的密码不一样");
+    if (password != repeat) return QString::fromUtf8(kPasswordMismatch);
     return std::nullopt;
 }
 
