@@ -9,6 +9,7 @@
 #include "FileError.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
+#include "PasswordRule.h"
 #include "PathIdentity.h"
 #include "RandomInRange.h"
 #include "RunMessages.h"
@@ -21,15 +22,6 @@ namespace {
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 constexpr std::uint64_t kHeaderSize = 10;
 constexpr std::uint64_t kBytesPerUpdate = 1000;
-
-std::optional<const char*> PasswordProblem(const std::string& password) {
-    for (const char c : password) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 32 || code > 126) return kPasswordCharacters;
-    }
-    if (password.size() < 5 || password.size() > 20) return kPasswordLength;
-    return std::nullopt;
-}
 
 int PercentAt(std::uint64_t nextSourcePosition, std::uint64_t sourceLength) {
     // nearbyint rounds an exact half to the even neighbour.
@@ -55,7 +47,7 @@ private:
     Interruption ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
                                 std::uint64_t dataCount);
     void LeaveProgressMode(LeaveReason reason);
-    RunResult Notify(RunOutcome outcome, const char* text, NoticeKind kind);
+    RunResult Notify(RunOutcome outcome, const std::string& text, NoticeKind kind);
 
     const RunRequest& request_;
     RunObserver& observer_;
@@ -73,7 +65,7 @@ RunResult Run::Execute() {
     } catch (const FileError& error) {
         // Every file of the run is closed and the temporary target removed by now.
         if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
-        RunResult result = Notify(RunOutcome::Failed, error.what(), NoticeKind::Warning);
+        RunResult result = Notify(RunOutcome::Failed, FailureMessage(error), NoticeKind::Warning);
         result.failedFile = error.File();
         result.reason = error.Reason();
         return result;
@@ -180,7 +172,7 @@ void Run::LeaveProgressMode(LeaveReason reason) {
     observer_.LeaveProgressMode(LeaveHalf::HideProgress, reason);
 }
 
-RunResult Run::Notify(RunOutcome outcome, const char* text, NoticeKind kind) {
+RunResult Run::Notify(RunOutcome outcome, const std::string& text, NoticeKind kind) {
     observer_.ShowNotice(text, kind);
     return {outcome, text, {}, {}};
 }

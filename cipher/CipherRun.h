@@ -3,12 +3,11 @@
 #include <filesystem>
 #include <string>
 
+#include "Direction.h"
 #include "RunObserver.h"
 #include "RunResult.h"
 
 namespace korvel {
-
-enum class Direction { Encrypt, Decrypt };
 
 struct RunRequest {
     Direction direction = Direction::Encrypt;

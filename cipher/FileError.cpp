@@ -2,22 +2,10 @@
 
 #include <system_error>
 
-#include "RunMessages.h"
-
 namespace korvel {
 
-namespace {
-
-std::string Describe(FileAccess access, const std::filesystem::path& file,
-                     const std::string& reason) {
-    const char* lead = access == FileAccess::Read ? kCannotReadFile : kCannotWriteFile;
-    return lead + PathText(file) + "\n" + reason;
-}
-
-}  // namespace
-
 FileError::FileError(FileAccess access, std::filesystem::path file, std::string reason)
-    : std::runtime_error(Describe(access, file, reason)),
+    : std::runtime_error(PathText(file) + ": " + reason),
       access_(access),
       file_(std::move(file)),
       reason_(std::move(reason)) {}

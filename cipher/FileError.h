@@ -8,7 +8,8 @@ namespace korvel {
 
 enum class FileAccess { Read, Write };
 
-// A file could not be opened, read, written or renamed. Carries what the user is told.
+// A file could not be opened, read, written or renamed: which file, how it was being used, and
+// the reason. The user's message is composed from these at the run's end (FailureMessage).
 class FileError : public std::runtime_error {
 public:
     FileError(FileAccess access, std::filesystem::path file, std::string reason);

@@ -1,5 +1,7 @@
 #include "RunMessages.h"
 
+#include "FileError.h"
+
 namespace korvel {
 
 const DirectionTexts& TextsFor(Direction direction) {
@@ -18,6 +20,11 @@ const DirectionTexts& TextsFor(Direction direction) {
                                              "取消解密",
                                              "密文已经解密，明文已经生成"};
     return direction == Direction::Encrypt ? kEncrypt : kDecrypt;
+}
+
+std::string FailureMessage(const FileError& error) {
+    const char* lead = error.Access() == FileAccess::Read ? kCannotReadFile : kCannotWriteFile;
+    return lead + PathText(error.File()) + "\n" + error.Reason();
 }
 
 }  // namespace korvel

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "CipherRun.h"
+#include <string>
+
+#include "Direction.h"
 
 namespace korvel {
 
@@ -17,6 +19,11 @@ struct DirectionTexts {
 
 const DirectionTexts& TextsFor(Direction direction);
 
+class FileError;
+// What the user is told when a file fails: which file, whether it was being read or written, and
+// the reason.
+std::string FailureMessage(const FileError& error);
+
 inline constexpr const char* kNoticeTitle = "提示信息";
 inline constexpr const char* kMissingKeyFile = "找不到密钥文件 uae，请把它放在程序所在的文件夹中";
 inline constexpr const char* kTargetIsKeyFile = "不能把密钥文件作为目标文件";
@@ -25,5 +32,8 @@ inline constexpr const char* kPasswordLength = "密码的长度应当在5-20之�
 inline constexpr const char* kPasswordMismatch = "两次输入的密码不一样";
 inline constexpr const char* kCannotReadFile = "无法读取文件：";
 inline constexpr const char* kCannotWriteFile = "无法写入文件：";
+// Reasons of the program's own, beside those the system gives.
+inline constexpr const char* kNotRegularFile = "不是普通文件";
+inline constexpr const char* kSourceChanged = "文件在读取过程中发生了变化";
 
 }  // namespace korvel

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace korvel {
+
+enum class Direction { Encrypt, Decrypt };
+
+}  // namespace korvel
