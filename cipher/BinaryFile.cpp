@@ -1,15 +1,16 @@
 #include "BinaryFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
-#include <system_error>
 #include <utility>
 
 #include "FileError.h"
+#include "RunMessages.h"
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -18,91 +19,122 @@ namespace korvel {
 
 namespace {
 
-std::FILE* OpenNative(const std::filesystem::path& path, bool create) {
 #ifdef _WIN32
-    if (!create) return _wfopen(path.c_str(), L"rb");
-    // Older C runtimes do not know fopen's "x"; open exclusively by hand instead.
-    const int descriptor =
-        _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (descriptor < 0) return nullptr;
-    std::FILE* file = _fdopen(descriptor, "wb");
-    if (!file) _close(descriptor);
-    return file;
-#else
-    return std::fopen(path.c_str(), create ? "wbx" : "rb");
-#endif
+using NativeStat = struct _stati64;
+constexpr unsigned kMaxChunk = 1u << 30;
+int OpenToRead(const std::filesystem::path& path) {
+    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
-
-int SeekTo(std::FILE* file, std::uint64_t offset, int origin) {
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<long long>(offset), origin);
-#else
-    return fseeko(file, static_cast<off_t>(offset), origin);
-#endif
+int OpenNew(const std::filesystem::path& path) {
+    return _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
 }
-
-long long Tell(std::FILE* file) {
-#ifdef _WIN32
-    return _ftelli64(file);
-#else
-    return ftello(file);
-#endif
+int StatOf(int descriptor, NativeStat& status) { return _fstati64(descriptor, &status); }
+bool IsRegular(const NativeStat& status) { return (status.st_mode & _S_IFMT) == _S_IFREG; }
+bool IsFolder(const NativeStat& status) { return (status.st_mode & _S_IFMT) == _S_IFDIR; }
+bool ReadyForBlockingReads(int) { return true; }
+long long ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count) {
+    return _read(descriptor, buffer,
+                 static_cast<unsigned>(std::min<std::size_t>(count, kMaxChunk)));
 }
-
-int SyncToDisk(std::FILE* file) {
-#ifdef _WIN32
-    return _commit(_fileno(file));
-#else
-    return fsync(fileno(file));
-#endif
+long long WriteSome(int descriptor, const std::uint8_t* buffer, std::size_t count) {
+    return _write(descriptor, buffer,
+                  static_cast<unsigned>(std::min<std::size_t>(count, kMaxChunk)));
 }
+bool SeekTo(int descriptor, std::uint64_t offset) {
+    return _lseeki64(descriptor, static_cast<long long>(offset), SEEK_SET) >= 0;
+}
+int SyncToDisk(int descriptor) { return _commit(descriptor); }
+int CloseDescriptor(int descriptor) { return _close(descriptor); }
+#else
+using NativeStat = struct stat;
+int OpenToRead(const std::filesystem::path& path) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, possibly for ever.
+    return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+int OpenNew(const std::filesystem::path& path) {
+    return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+}
+int StatOf(int descriptor, NativeStat& status) { return fstat(descriptor, &status); }
+bool IsRegular(const NativeStat& status) { return S_ISREG(status.st_mode); }
+bool IsFolder(const NativeStat& status) { return S_ISDIR(status.st_mode); }
+bool ReadyForBlockingReads(int descriptor) {
+    const int flags = fcntl(descriptor, F_GETFL);
+    return flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+long long ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count) {
+    return read(descriptor, buffer, count);
+}
+long long WriteSome(int descriptor, const std::uint8_t* buffer, std::size_t count) {
+    return write(descriptor, buffer, count);
+}
+bool SeekTo(int descriptor, std::uint64_t offset) {
+    return lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+int SyncToDisk(int descriptor) { return fsync(descriptor); }
+int CloseDescriptor(int descriptor) { return close(descriptor); }
+#endif
 
 int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
 
 }  // namespace
 
 BinaryFile BinaryFile::OpenForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
     std::error_code ignored;
-    // Some C libraries open a folder for reading without complaint; refuse it here.
+    // The C runtime refuses a folder with "permission denied"; say what it is instead.
     if (std::filesystem::is_directory(path, ignored)) {
         throw FileError(FileAccess::Read, path, SystemReason(EISDIR));
     }
+#endif
     errno = 0;
-    std::FILE* file = OpenNative(path, false);
-    if (!file) throw FileError(FileAccess::Read, path, SystemReason(ErrnoOr(EIO)));
-    return BinaryFile(file, path, false);
+    BinaryFile file(OpenToRead(path), path, false);
+    if (!file.IsOpen()) file.Fail(ErrnoOr(EIO));
+    NativeStat status{};
+    if (StatOf(file.descriptor_, status) != 0) file.Fail(ErrnoOr(EIO));
+    if (IsFolder(status)) file.Fail(EISDIR);
+    if (!IsRegular(status)) file.FailBecause(kNotRegularFile);
+    if (!ReadyForBlockingReads(file.descriptor_)) file.Fail(ErrnoOr(EIO));
+    file.size_ = static_cast<std::uint64_t>(status.st_size);
+    file.permissions_ = static_cast<unsigned>(status.st_mode) & 0777u;
+    return file;
 }
 
 BinaryFile BinaryFile::CreateNew(const std::filesystem::path& path) {
     errno = 0;
-    std::FILE* file = OpenNative(path, true);
-    if (!file) throw FileError(FileAccess::Write, path, SystemReason(ErrnoOr(EIO)));
-    return BinaryFile(file, path, true);
+    BinaryFile file(OpenNew(path), path, true);
+    if (!file.IsOpen()) file.Fail(ErrnoOr(EIO));
+    return file;
 }
 
-BinaryFile::BinaryFile(std::FILE* file, std::filesystem::path path, bool writing)
-    : file_(file), path_(std::move(path)), writing_(writing) {
-    // Whole blocks go straight to the system; a second buffer would only copy them again.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
+BinaryFile BinaryFile::AdoptForWriting(int descriptor, std::filesystem::path path) {
+    return BinaryFile(descriptor, std::move(path), true);
 }
+
+BinaryFile::BinaryFile(int descriptor, std::filesystem::path path, bool writing)
+    : descriptor_(descriptor), path_(std::move(path)), writing_(writing) {}
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)),
+    : descriptor_(std::exchange(other.descriptor_, -1)),
       path_(std::move(other.path_)),
-      writing_(other.writing_) {}
+      writing_(other.writing_),
+      size_(other.size_),
+      permissions_(other.permissions_) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
-        if (file_) std::fclose(file_);
-        file_ = std::exchange(other.file_, nullptr);
+        if (IsOpen()) CloseDescriptor(descriptor_);
+        descriptor_ = std::exchange(other.descriptor_, -1);
         path_ = std::move(other.path_);
         writing_ = other.writing_;
+        size_ = other.size_;
+        permissions_ = other.permissions_;
     }
     return *this;
 }
 
 BinaryFile::~BinaryFile() {
-    if (file_) std::fclose(file_);
+    if (IsOpen()) CloseDescriptor(descriptor_);
 }
 
 void BinaryFile::Fail(int errorNumber) const {
@@ -110,59 +142,59 @@ void BinaryFile::Fail(int errorNumber) const {
                     SystemReason(errorNumber));
 }
 
-std::uint64_t BinaryFile::Size() {
-    errno = 0;
-    const long long here = Tell(file_);
-    if (here < 0 || SeekTo(file_, 0, SEEK_END) != 0) Fail(ErrnoOr(EIO));
-    const long long end = Tell(file_);
-    if (end < 0 || SeekTo(file_, static_cast<std::uint64_t>(here), SEEK_SET) != 0) {
-        Fail(ErrnoOr(EIO));
-    }
-    return static_cast<std::uint64_t>(end);
+void BinaryFile::FailBecause(const char* reason) const {
+    throw FileError(writing_ ? FileAccess::Write : FileAccess::Read, path_, reason);
 }
 
 void BinaryFile::Seek(std::uint64_t offset) {
     errno = 0;
-    if (SeekTo(file_, offset, SEEK_SET) != 0) Fail(ErrnoOr(EIO));
+    if (!SeekTo(descriptor_, offset)) Fail(ErrnoOr(EIO));
 }
 
 std::size_t BinaryFile::Read(std::uint8_t* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         errno = 0;
-        const std::size_t got = std::fread(buffer + done, 1, count - done, file_);
-        done += got;
-        if (got == 0) {
-            if (std::ferror(file_)) Fail(ErrnoOr(EIO));
-            break;
-        }
+        const long long got = ReadSome(descriptor_, buffer + done, count - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) Fail(ErrnoOr(EIO));
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
     }
     return done;
 }
 
 void BinaryFile::ReadExactly(std::uint8_t* buffer, std::size_t count) {
-    if (Read(buffer, count) != count) {
-        // The file became shorter while it was being read.
-        throw FileError(FileAccess::Read, path_,
-                        std::make_error_code(std::errc::io_error).message());
-    }
+    if (Read(buffer, count) != count) FailBecause(kSourceChanged);
+}
+
+void BinaryFile::ExpectEnd() {
+    std::uint8_t probe = 0;
+    if (Read(&probe, 1) != 0) FailBecause(kSourceChanged);
 }
 
 void BinaryFile::Write(const std::uint8_t* buffer, std::size_t count) {
-    errno = 0;
-    if (std::fwrite(buffer, 1, count, file_) != count) Fail(ErrnoOr(EIO));
+    std::size_t done = 0;
+    while (done < count) {
+        errno = 0;
+        const long long put = WriteSome(descriptor_, buffer + done, count - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) Fail(ErrnoOr(EIO));
+        done += static_cast<std::size_t>(put);
+    }
 }
 
 void BinaryFile::FlushToDisk() {
     errno = 0;
-    if (std::fflush(file_) != 0 || SyncToDisk(file_) != 0) Fail(ErrnoOr(EIO));
+    if (SyncToDisk(descriptor_) != 0) Fail(ErrnoOr(EIO));
 }
 
 void BinaryFile::Close() {
-    if (!file_) return;
+    if (!IsOpen()) return;
     errno = 0;
-    const int result = std::fclose(std::exchange(file_, nullptr));
-    if (result != 0) Fail(ErrnoOr(EIO));
+    if (CloseDescriptor(std::exchange(descriptor_, -1)) != 0 && errno != EINTR) {
+        Fail(ErrnoOr(EIO));
+    }
 }
 
 }  // namespace korvel

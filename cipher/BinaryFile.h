@@ -2,45 +2,60 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 
 namespace korvel {
 
-// A file opened in binary mode, read or written in blocks. Every failure throws FileError naming
-// the file. Closed on destruction; Close() reports a failed final write.
+// An open file descriptor read or written in blocks. Every failure throws FileError naming the
+// file. Closed on destruction; Close() reports a failed final write.
 class BinaryFile {
 public:
+    // Opens a regular file for reading. A FIFO, device or socket is refused without waiting for
+    // a writer and without reading from it, so such a node can neither hang a run nor feed it an
+    // endless stream.
     static BinaryFile OpenForReading(const std::filesystem::path& path);
     // Creates a new file; fails if one exists already.
     static BinaryFile CreateNew(const std::filesystem::path& path);
+    // Takes over a descriptor opened for writing.
+    static BinaryFile AdoptForWriting(int descriptor, std::filesystem::path path);
 
+    BinaryFile() = default;  // not open
     BinaryFile(BinaryFile&& other) noexcept;
     BinaryFile& operator=(BinaryFile&& other) noexcept;
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
     ~BinaryFile();
 
-    std::uint64_t Size();
+    // The length when the file was opened for reading.
+    std::uint64_t Size() const { return size_; }
+    // The permission bits (rwx for owner, group and others) when the file was opened for reading.
+    unsigned Permissions() const { return permissions_; }
     void Seek(std::uint64_t offset);
     // Reads up to count bytes; fewer only at the end of the file.
     std::size_t Read(std::uint8_t* buffer, std::size_t count);
-    // Reads exactly count bytes; a file that ends early is a read failure.
+    // Reads exactly count bytes; a file that ends early has changed since it was opened.
     void ReadExactly(std::uint8_t* buffer, std::size_t count);
+    // Fails when the file yields anything past the current position: it grew after it was
+    // opened, or its length did not tell its content (as with many files under /proc).
+    void ExpectEnd();
     void Write(const std::uint8_t* buffer, std::size_t count);
     // Pushes everything written so far to the storage device.
     void FlushToDisk();
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return descriptor_ >= 0; }
+    int Descriptor() const { return descriptor_; }
     const std::filesystem::path& Path() const { return path_; }
 
 private:
-    BinaryFile(std::FILE* file, std::filesystem::path path, bool writing);
+    BinaryFile(int descriptor, std::filesystem::path path, bool writing);
     [[noreturn]] void Fail(int errorNumber) const;
+    [[noreturn]] void FailBecause(const char* reason) const;
 
-    std::FILE* file_ = nullptr;
+    int descriptor_ = -1;
     std::filesystem::path path_;
     bool writing_ = false;
+    std::uint64_t size_ = 0;
+    unsigned permissions_ = 0;
 };
 
 }  // namespace korvel

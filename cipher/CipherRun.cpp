@@ -1,5 +1,6 @@
 #include "CipherRun.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -94,7 +95,7 @@ RunResult Run::Process() {
         inProgressMode_ = true;
         observer_.EnterProgressMode();
     }
-    TemporaryTarget target(request_.target);
+    TemporaryTarget target(request_.target, source.Permissions());
     if (Encrypting()) WriteHeader(target);
 
     KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
@@ -104,7 +105,7 @@ RunResult Run::Process() {
     const std::uint64_t dataCount =
         Encrypting() ? sourceLength_
                      : (sourceLength_ > kHeaderSize ? sourceLength_ - kHeaderSize : 0);
-    if (!Encrypting() && dataCount > 0) source.Seek(kHeaderSize);
+    if (!Encrypting()) source.Seek(std::min(sourceLength_, kHeaderSize));
 
     std::vector<std::uint8_t> block(static_cast<std::size_t>(
         std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(dataCount, 1))));
@@ -131,6 +132,9 @@ RunResult Run::Process() {
         done += count;
     }
 
+    // The length at the start decided the progress display and the data count; a source that
+    // has more to give changed during the run, or never told its length (as files under /proc).
+    source.ExpectEnd();
     key.Close();
     source.Close();
     target.CommitOver();

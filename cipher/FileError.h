@@ -24,8 +24,15 @@ private:
     std::string reason_;
 };
 
-// The reason the system gives for an error number.
+// The reason the system gives for a C library error number, in the user's language: on POSIX
+// that of the program's locale, on Windows that of the user (the C runtime's own texts are
+// English only, so the Windows error for the same fault is looked up instead).
 std::string SystemReason(int errorNumber);
+
+#ifdef _WIN32
+// The reason Windows gives for one of its error codes, in the user's language.
+std::string WindowsReason(unsigned long errorCode);
+#endif
 
 // A path as UTF-8 text for messages, whatever the platform's native encoding.
 std::string PathText(const std::filesystem::path& path);

@@ -1,15 +1,33 @@
 #include "TemporaryTarget.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cerrno>
 #include <random>
 #include <string>
-#include <system_error>
+#include <utility>
 
 #include "FileError.h"
+#include "InterruptCleanup.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace korvel {
 
+namespace fs = std::filesystem;
+
 namespace {
+
+constexpr int kNamingAttempts = 16;
+constexpr std::size_t kUsualNameLimit = 255;
+std::atomic<bool> preferUnnamed{true};
 
 std::string RandomSuffix() {
     static std::mt19937 engine{std::random_device{}()};
@@ -19,78 +37,196 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// A replaced file keeps its access rights: a private plaintext must not become readable to others.
-void KeepPermissionsOf(const std::filesystem::path& original,
-                       const std::filesystem::path& replacement) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(original, error);
-    if (error || !std::filesystem::is_regular_file(status)) return;
-    std::filesystem::permissions(replacement, status.permissions(), error);
+#ifndef _WIN32
+mode_t CurrentUmask() {
+    const mode_t mask = umask(077);
+    umask(mask);
+    return mask;
 }
+#endif
 
 }  // namespace
 
-TemporaryTarget::TemporaryTarget(std::filesystem::path target)
-    : target_(std::move(target)), file_(CreateBeside(target_, path_)) {}
+void TemporaryTarget::PreferUnnamedFiles(bool prefer) { preferUnnamed = prefer; }
+
+TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions)
+    : target_(std::move(target)),
+      location_(TargetLocation::Of(target_)),
+      newFilePermissions_(newFilePermissions) {
+    try {
+        Create();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
 
 TemporaryTarget::~TemporaryTarget() { Discard(); }
 
-BinaryFile TemporaryTarget::CreateBeside(const std::filesystem::path& target,
-                                         std::filesystem::path& createdPath) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(target, ignored)) {
-        throw FileError(FileAccess::Write, target, SystemReason(EISDIR));
-    }
-    constexpr int kAttempts = 16;
-    for (int attempt = 1;; ++attempt) {
-        std::filesystem::path candidate = target;
-        candidate += std::filesystem::path(std::string(kNameMark) + RandomSuffix() + ".part");
-        try {
-            BinaryFile file = BinaryFile::CreateNew(candidate);
-            createdPath = candidate;
-            return file;
-        } catch (const FileError& error) {
-            std::error_code existsError;
-            const bool nameTaken = std::filesystem::exists(candidate, existsError);
-            if (!nameTaken) throw FileError(FileAccess::Write, target, error.Reason());
-            if (attempt == kAttempts)
-                throw FileError(FileAccess::Write, target, SystemReason(EEXIST));
+void TemporaryTarget::Fail(int errorNumber) const {
+    throw FileError(FileAccess::Write, target_, SystemReason(errorNumber));
+}
+
+// "<name>.korvel-XXXXXX.part", or ".korvel-XXXXXX.part" where that would be too long a name for
+// the folder, so that a file with a name near the limit can still be replaced.
+fs::path TemporaryTarget::NewTemporaryName() const {
+    const std::string suffix = std::string(kNameMark) + RandomSuffix() + ".part";
+    std::size_t limit = kUsualNameLimit;
+#ifndef _WIN32
+    const long folderLimit = fpathconf(folder_, _PC_NAME_MAX);
+    if (folderLimit > 0) limit = static_cast<std::size_t>(folderLimit);
+#endif
+    const fs::path::string_type full = location_.name.native() + fs::path(suffix).native();
+    return full.size() <= limit ? fs::path(full) : fs::path(suffix);
+}
+
+void TemporaryTarget::Create() {
+#ifndef _WIN32
+    folder_ = open(location_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder_ < 0) Fail(errno);
+#endif
+    if (!CreateUnnamed()) CreateNamed();
+}
+
+bool TemporaryTarget::CreateUnnamed() {
+#ifdef O_TMPFILE
+    if (!preferUnnamed) return false;
+    const int descriptor = openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // A file system without unnamed files, or a folder that refuses: the named way says why.
+    if (descriptor < 0) return false;
+    file_ = BinaryFile::AdoptForWriting(descriptor, target_);
+    return true;
+#else
+    return false;
+#endif
+}
+
+void TemporaryTarget::CreateNamed() {
+    for (int attempt = 0; attempt < kNamingAttempts; ++attempt) {
+        const fs::path name = NewTemporaryName();
+#ifdef _WIN32
+        const fs::path full = location_.folder / name;
+        const int descriptor =
+            _wopen(full.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                   _S_IREAD | _S_IWRITE);
+        const int error = errno;
+#else
+        InterruptCleanup::Hold hold;
+        const int descriptor = openat(folder_, name.c_str(),
+                                      O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int error = errno;
+        if (descriptor >= 0) cleanupSlot_ = InterruptCleanup::Arm(folder_, name.c_str());
+#endif
+        if (descriptor >= 0) {
+            tempName_ = name;
+            file_ = BinaryFile::AdoptForWriting(descriptor, target_);
+            return;
         }
+        if (error != EEXIST) Fail(error);
     }
+    Fail(EEXIST);
 }
 
 void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
-    try {
-        file_.Write(buffer, count);
-    } catch (const FileError& error) {
-        throw FileError(FileAccess::Write, target_, error.Reason());
-    }
+    file_.Write(buffer, count);
 }
 
 void TemporaryTarget::CommitOver() {
-    try {
-        file_.FlushToDisk();
-        file_.Close();
-    } catch (const FileError& error) {
-        throw FileError(FileAccess::Write, target_, error.Reason());
-    }
-    KeepPermissionsOf(target_, path_);
-    std::error_code error;
-    std::filesystem::rename(path_, target_, error);
-    if (error) throw FileError(FileAccess::Write, target_, error.message());
+    GiveFinalAccess();
+    file_.FlushToDisk();
+    if (tempName_.empty()) NameUnnamed();
+    file_.Close();
+    ReplaceTarget();
     finished_ = true;
+    Discard();
+}
+
+// Set on the open file, never by name, so nothing can swap the file in between.
+void TemporaryTarget::GiveFinalAccess() {
+#ifndef _WIN32
+    const int descriptor = file_.Descriptor();
+    struct stat existing {};
+    if (fstatat(folder_, location_.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(existing.st_mode)) {
+        // Owner first, since a change of owner may clear mode bits. A process that may not give
+        // the file away keeps at least the group where it can. Set-id and sticky bits are dropped.
+        if (fchown(descriptor, existing.st_uid, existing.st_gid) != 0 &&
+            fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+            // The file stays the user's own, with the mode below.
+        }
+        if (fchmod(descriptor, existing.st_mode & 0777) != 0) Fail(errno);
+    } else if (fchmod(descriptor, newFilePermissions_ & 0777 & ~CurrentUmask()) != 0) {
+        Fail(errno);
+    }
+#endif
+}
+
+void TemporaryTarget::NameUnnamed() {
+#ifndef _WIN32
+    const std::string self = "/proc/self/fd/" + std::to_string(file_.Descriptor());
+    for (int attempt = 0; attempt < kNamingAttempts; ++attempt) {
+        const fs::path name = NewTemporaryName();
+        InterruptCleanup::Hold hold;
+        int linked = linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+        if (linked != 0 && errno == ENOENT) {  // no /proc
+            linked = linkat(file_.Descriptor(), "", folder_, name.c_str(), AT_EMPTY_PATH);
+        }
+#endif
+        const int error = errno;
+        if (linked == 0) {
+            tempName_ = name;
+            cleanupSlot_ = InterruptCleanup::Arm(folder_, name.c_str());
+            return;
+        }
+        if (error != EEXIST) Fail(error);
+    }
+    Fail(EEXIST);
+#endif
+}
+
+void TemporaryTarget::ReplaceTarget() {
+#ifdef _WIN32
+    const fs::path from = location_.folder / tempName_;
+    if (!MoveFileExW(from.c_str(), location_.file.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throw FileError(FileAccess::Write, target_, WindowsReason(GetLastError()));
+    }
+    tempName_.clear();
+#else
+    if (renameat(folder_, tempName_.c_str(), folder_, location_.name.c_str()) != 0) Fail(errno);
+    ForgetName();
+    // The new name lasts through a power cut only once the folder is on disk too. Some file
+    // systems cannot sync a folder; only a failed write is a failure here.
+    if (fsync(folder_) != 0 && errno == EIO) Fail(errno);
+#endif
+}
+
+void TemporaryTarget::ForgetName() noexcept {
+    InterruptCleanup::Disarm(cleanupSlot_);
+    cleanupSlot_ = -1;
+    tempName_.clear();
 }
 
 void TemporaryTarget::Discard() noexcept {
-    if (finished_) return;
-    finished_ = true;
     try {
         file_.Close();
     } catch (const FileError&) {
         // The file is being thrown away; a failed final write does not matter.
     }
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
+    if (!tempName_.empty() && !finished_) {
+#ifdef _WIN32
+        std::error_code ignored;
+        fs::remove(location_.folder / tempName_, ignored);
+#else
+        unlinkat(folder_, tempName_.c_str(), 0);
+#endif
+    }
+    ForgetName();
+    finished_ = true;
+#ifndef _WIN32
+    if (folder_ >= 0) close(std::exchange(folder_, -1));
+#endif
 }
 
 }  // namespace korvel

@@ -4,6 +4,12 @@
 #include <fstream>
 #include <random>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace korvel::test {
 
 TempFolder::TempFolder() {
@@ -104,5 +110,32 @@ void RecordingObserver::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
     line += reason == LeaveReason::Completed ? ":completed" : ":cancelled";
     events.push_back(line);
 }
+
+#ifndef _WIN32
+int InChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) _exit(body());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool DropRights() {
+    constexpr uid_t kNobody = 65534;
+    if (geteuid() != 0) return true;
+    return setgid(kNobody) == 0 && setuid(kNobody) == 0;
+}
+
+bool FolderHoldsUnnamedFiles(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+    const int descriptor = open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (descriptor < 0) return false;
+    close(descriptor);
+    return true;
+#else
+    return false;
+#endif
+}
+#endif
 
 }  // namespace korvel::test

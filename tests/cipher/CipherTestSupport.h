@@ -55,4 +55,13 @@ public:
     int pumps = 0;
 };
 
+#ifndef _WIN32
+// Runs body in a forked child and returns its exit status, or 128 + the signal that ended it.
+int InChild(const std::function<int()>& body);
+// Makes a process of the superuser an ordinary user's ("nobody"); true when it now is one.
+bool DropRights();
+// Whether files in the folder can be created without a name (O_TMPFILE).
+bool FolderHoldsUnnamedFiles(const std::filesystem::path& folder);
+#endif
+
 }  // namespace korvel::test

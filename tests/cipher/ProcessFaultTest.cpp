@@ -33,22 +33,6 @@ protected:
             {Direction::Encrypt, folder / "plain", target, "fault test", folder / "uae"}, observer);
     }
 
-    // Makes a process of the superuser an ordinary user's ("nobody").
-    static bool DropRights() {
-        constexpr uid_t kNobody = 65534;
-        if (geteuid() != 0) return true;
-        return setgid(kNobody) == 0 && setuid(kNobody) == 0;
-    }
-
-    // Runs body in a child process and returns its exit status.
-    static int InChild(const std::function<int()>& body) {
-        const pid_t child = fork();
-        if (child == 0) _exit(body());
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
     std::vector<std::string> OthersThan(const std::vector<std::string>& known) const {
         std::vector<std::string> others;
         for (const auto& name : folder.Listing()) {
@@ -61,7 +45,9 @@ protected:
     const Bytes existing = PatternBytes(4321, 3);
 };
 
-TEST_F(ProcessFaultTest, KilledMidRunLeavesTheTargetAndOnlyATemporaryFile) {
+// SIGKILL cannot be caught. Where the file system has unnamed files, the temporary file never
+// had a name and vanishes with the process; elsewhere a named leftover tells what it is.
+TEST_F(ProcessFaultTest, KilledMidRunLeavesTheTargetAndNoNamedFileWhereTheSystemAllows) {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
@@ -86,8 +72,11 @@ TEST_F(ProcessFaultTest, KilledMidRunLeavesTheTargetAndOnlyATemporaryFile) {
 
     EXPECT_EQ(ReadBytes(folder / "old"), existing);
     const auto others = OthersThan({"old", "plain", "uae"});
+    if (FolderHoldsUnnamedFiles(folder.Path())) {
+        EXPECT_TRUE(others.empty()) << others[0];
+        return;
+    }
     ASSERT_EQ(others.size(), 1u);
-    // The leftover tells what it is: the target's name and the program's mark.
     EXPECT_EQ(others[0].rfind("old.korvel-", 0), 0u) << others[0];
     EXPECT_TRUE(others[0].ends_with(".part")) << others[0];
 }

@@ -158,6 +158,7 @@ TEST_F(RunSafetyTest, SourceCutShortDuringTheRunKeepsTheExistingTarget) {
     const RunResult result = Encrypt(folder / "plain", folder / "old");
     EXPECT_EQ(result.outcome, RunOutcome::Failed);
     EXPECT_EQ(result.failedFile, folder / "plain");
+    EXPECT_EQ(result.reason, kSourceChanged);
     EXPECT_EQ(ReadBytes(folder / "old"), existing);
     EXPECT_EQ(folder.Listing(), before);
     const std::vector<std::string> tail(observer.events.end() - 3, observer.events.end());
