@@ -20,6 +20,9 @@ FileError::FileError(FileAccess access, std::filesystem::path file, std::string 
 
 namespace {
 
+// ERROR_DIRECTORY_NOT_SUPPORTED, which older SDK headers lack.
+constexpr DWORD kDirectoryNotSupported = 336;
+
 // The Windows error that stands for a C library error number.
 DWORD WindowsErrorFor(int errorNumber) {
     switch (errorNumber) {
@@ -35,7 +38,7 @@ DWORD WindowsErrorFor(int errorNumber) {
         case EROFS:
             return ERROR_WRITE_PROTECT;
         case EISDIR:
-            return ERROR_DIRECTORY_NOT_SUPPORTED;
+            return kDirectoryNotSupported;
         case ENOTDIR:
             return ERROR_DIRECTORY;
         case ENAMETOOLONG:
@@ -92,6 +95,13 @@ std::string SystemReason(int errorNumber) {
 }
 
 #endif
+
+std::string SystemReason(const std::error_code& error) {
+#ifdef _WIN32
+    if (error.category() == std::system_category()) return WindowsReason(error.value());
+#endif
+    return SystemReason(error.value());
+}
 
 std::string PathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace korvel {
 
@@ -28,6 +29,9 @@ private:
 // that of the program's locale, on Windows that of the user (the C runtime's own texts are
 // English only, so the Windows error for the same fault is looked up instead).
 std::string SystemReason(int errorNumber);
+
+// The same for an error code from the standard library (std::filesystem), whichever its category.
+std::string SystemReason(const std::error_code& error);
 
 #ifdef _WIN32
 // The reason Windows gives for one of its error codes, in the user's language.

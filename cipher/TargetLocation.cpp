@@ -26,7 +26,7 @@ fs::path FollowLinks(const fs::path& target) {
         std::error_code error;
         if (!fs::is_symlink(path, error)) return path;
         const fs::path next = fs::read_symlink(path, error);
-        if (error) throw FileError(FileAccess::Write, target, SystemReason(error.value()));
+        if (error) throw FileError(FileAccess::Write, target, SystemReason(error));
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
     throw FileError(FileAccess::Write, target, SystemReason(ELOOP));
