@@ -14,8 +14,8 @@ void InterruptCleanup::Disarm(int) {}
 #else
 
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <atomic>
 #include <cstring>

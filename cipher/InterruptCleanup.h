@@ -1,7 +1,7 @@
 #pragma once
 
 #ifndef _WIN32
-#include <signal.h>
+#include <csignal>
 #endif
 
 namespace korvel {

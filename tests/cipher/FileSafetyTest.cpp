@@ -39,7 +39,7 @@ protected:
                   RecordingObserver& observer, const fs::path& key) {
         return CipherRun({direction, source, target, "safe files", key}, observer);
     }
-    RunResult Encrypt(const fs::path& source, const fs::path& target, fs::path key = {}) {
+    RunResult Encrypt(const fs::path& source, const fs::path& target, const fs::path& key = {}) {
         RecordingObserver observer;
         return Run(Direction::Encrypt, source, target, observer,
                    key.empty() ? folder / "uae" : key);
