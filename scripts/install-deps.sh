@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, skipping those present.
+# Installs the Debian packages the build, the program and the tests need, skipping those present,
+# and generates the Chinese locale the failure messages are tested under.
 set -euo pipefail
 
 packages=(
@@ -8,18 +9,27 @@ packages=(
     libgtest-dev googletest clang-tidy
     libchm-dev fp-utils
     fonts-noto-cjk
+    locales libc-l10n
+    xvfb openbox xdotool
 )
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && as_root=(sudo)
 
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
         missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${as_root[@]}" apt-get update -q
+    "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-as_root=()
-[ "$(id -u)" -ne 0 ] && as_root=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# The system's own reasons (glibc's messages) come in Chinese only under a Chinese locale.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    echo "Generating the locale zh_CN.UTF-8"
+    "${as_root[@]}" localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
+fi

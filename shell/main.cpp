@@ -4,6 +4,7 @@
 #include "ChineseTranslations.h"
 #include "Form2.h"
 #include "InstanceLock.h"
+#include "ProgramLocale.h"
 #include "QtWindowDialogs.h"
 #include "ShellWindows.h"
 
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    korvel::AdoptProgramLocale();
     korvel::InstallChineseTranslations(app);
 
     korvel::QtWindowDialogs dialogs;

@@ -16,6 +16,7 @@
 #include "HelpOpener.h"
 #include "PasswordCheck.h"
 #include "RunMessages.h"
+#include "SourceDropTarget.h"
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 
@@ -65,6 +66,13 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
     if (QFile::exists(kWindowIcon)) setWindowIcon(QIcon(kWindowIcon));
     setFixedSize(kWindowClientWidth, kWindowClientHeight);
     CreateControls();
+    // A dropped file becomes the source just as a file chosen in the Open dialog does.
+    new SourceDropTarget(
+        *this, *Text2, dialogs_, [this] { return running_; },
+        [this](const QString& file) {
+            CommonDialog1.FileName = file;
+            Text1->setText(file);
+        });
     DescribeForAssistiveTools();
     ArrangeTabOrder();
     FocusFirstControl();

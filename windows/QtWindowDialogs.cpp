@@ -2,10 +2,11 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "DialogFilter.h"
+#include "LocalisedFileColumns.h"
 #include "MessageWrapping.h"
+#include "TitleFittingMessageBox.h"
 
 namespace korvel {
 
@@ -16,8 +17,19 @@ std::optional<QString> ChosenOrNothing(const QString& chosen) {
     return QDir::toNativeSeparators(chosen);
 }
 
+// `fileName` names both the folder the dialog opens in and the file it proposes.
+std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                     const QString& filter, const QString& fileName) {
+    QFileDialog dialog(parent, QString(), fileName, ToQtFilter(filter));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setProxyModel(new LocalisedFileColumns(&dialog));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return ChosenOrNothing(dialog.selectedFiles().value(0));
+}
+
 void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
-    QMessageBox box(icon, title, WithBreakChances(text), QMessageBox::Ok, parent);
+    TitleFittingMessageBox box(icon, title, WithBreakChances(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
@@ -26,14 +38,12 @@ void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, co
 
 std::optional<QString> QtWindowDialogs::ShowOpen(QWidget* parent, const QString& filter,
                                                  const QString& fileName) {
-    return ChosenOrNothing(
-        QFileDialog::getOpenFileName(parent, QString(), fileName, ToQtFilter(filter)));
+    return RunFileDialog(parent, QFileDialog::AcceptOpen, filter, fileName);
 }
 
 std::optional<QString> QtWindowDialogs::ShowSave(QWidget* parent, const QString& filter,
                                                  const QString& fileName) {
-    return ChosenOrNothing(
-        QFileDialog::getSaveFileName(parent, QString(), fileName, ToQtFilter(filter)));
+    return RunFileDialog(parent, QFileDialog::AcceptSave, filter, fileName);
 }
 
 void QtWindowDialogs::ShowInformation(QWidget* parent, const QString& title, const QString& text) {
@@ -45,8 +55,8 @@ void QtWindowDialogs::ShowWarning(QWidget* parent, const QString& title, const Q
 }
 
 bool QtWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, WithBreakChances(text),
-                    QMessageBox::Yes | QMessageBox::No, parent);
+    TitleFittingMessageBox box(QMessageBox::Question, title, WithBreakChances(text),
+                               QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否"));

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "FrameCentring.h"
+
 namespace korvel {
 
 QPoint CentredPosition(QSize screen, QSize outerWindow) {
@@ -12,13 +14,23 @@ QPoint CentredPosition(QSize screen, QSize outerWindow) {
 }
 
 void CentreOnScreen(QWidget& window) {
+    QMargins frame = FrameMargins(window);
+    const bool framed = !window.windowFlags().testFlag(Qt::FramelessWindowHint);
+    if (frame.isNull() && framed) {
+        frame = FrameCentring::LastKnownFrame();
+        new FrameCentring(window);
+    }
+    CentreOnScreen(window, frame);
+}
+
+void CentreOnScreen(QWidget& window, QMargins frame) {
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    // Before the first show the frame is not known yet; the client size stands in for it then.
-    const QSize frameExtra = window.frameGeometry().size() - window.geometry().size();
-    const QSize outer = window.size() + frameExtra;
+    const QSize outer = window.size().grownBy(frame);
     const QPoint topLeft = screen->geometry().topLeft() + CentredPosition(screen->size(), outer);
-    window.move(topLeft);  // move() places the frame's top-left corner
+    // move() places the frame's top-left corner; an unshown window must be moved even to where it
+    // is, or the window manager chooses its place.
+    if (!window.isVisible() || window.pos() != topLeft) window.move(topLeft);
 }
 
 }  // namespace korvel

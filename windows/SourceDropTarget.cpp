@@ -1,0 +1,84 @@
+#include "SourceDropTarget.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+#include "RunMessages.h"
+#include "WindowDialogs.h"
+
+namespace korvel {
+
+const QString SourceDropTarget::kSeveralFiles = QStringLiteral("一次只能拖入一个文件");
+const QString SourceDropTarget::kFolder = QStringLiteral("不能拖入文件夹，请拖入一个文件");
+const QString SourceDropTarget::kNotOnThisComputer = QStringLiteral("只能拖入本机上的文件");
+
+SourceDropTarget::SourceDropTarget(QWidget& window, const QWidget& targetBox,
+                                   WindowDialogs& dialogs, BusyCheck busy, SourceSetter setSource)
+    : QObject(&window),
+      window_(window),
+      targetBox_(targetBox),
+      dialogs_(dialogs),
+      busy_(std::move(busy)),
+      setSource_(std::move(setSource)) {
+    // Drags go to the innermost widget that accepts drops; text boxes accept text by default,
+    // so without this a path could be dropped into a password box as text.
+    for (QWidget* child : window.findChildren<QWidget*>()) child->setAcceptDrops(false);
+    window.setAcceptDrops(true);
+    window.installEventFilter(this);
+}
+
+bool SourceDropTarget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &window_) return false;
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto& move = static_cast<QDragMoveEvent&>(*event);
+            if (Offers(move.position().toPoint(), move.mimeData())) {
+                move.setDropAction(Qt::CopyAction);
+                move.accept();
+            } else {
+                move.ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop:
+            Take(static_cast<QDropEvent&>(*event));
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool SourceDropTarget::Offers(const QPoint& position, const QMimeData* data) const {
+    if (!data || !data->hasUrls() || busy_()) return false;
+    return !targetBox_.rect().contains(targetBox_.mapFrom(&window_, position));
+}
+
+void SourceDropTarget::Take(QDropEvent& event) {
+    if (!Offers(event.position().toPoint(), event.mimeData())) {
+        event.ignore();
+        return;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    const QList<QUrl> urls = event.mimeData()->urls();
+    if (urls.size() != 1) return TellLater(kSeveralFiles);
+    if (!urls[0].isLocalFile()) return TellLater(kNotOnThisComputer);
+    const QString path = urls[0].toLocalFile();
+    if (QFileInfo(path).isDir()) return TellLater(kFolder);
+    setSource_(QDir::toNativeSeparators(path));
+}
+
+// The drag source waits for the drop to finish; a box shown inside the drop would keep it (a
+// file manager, say) waiting until the box is closed.
+void SourceDropTarget::TellLater(const QString& text) {
+    QMetaObject::invokeMethod(
+        this, [this, text] { dialogs_.ShowInformation(&window_, kNoticeTitle, text); },
+        Qt::QueuedConnection);
+}
+
+}  // namespace korvel
