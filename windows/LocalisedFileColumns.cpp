@@ -8,6 +8,7 @@ namespace korvel {
 namespace {
 
 constexpr int kSizeColumn = 1;
+constexpr int kTypeColumn = 2;
 constexpr int kDateColumn = 3;
 
 }  // namespace
@@ -20,6 +21,8 @@ QVariant LocalisedFileColumns::data(const QModelIndex& index, int role) const {
     switch (index.column()) {
         case kSizeColumn:
             return QLocale().formattedDataSize(files->size(source));
+        case kTypeColumn:  // Qt's Chinese translations lack this one word
+            return files->isDir(source) ? QStringLiteral("文件夹") : original;
         case kDateColumn:
             return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
         default:

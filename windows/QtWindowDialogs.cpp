@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include "DialogFilter.h"
 #include "LocalisedFileColumns.h"
@@ -17,6 +19,19 @@ std::optional<QString> ChosenOrNothing(const QString& chosen) {
     return QDir::toNativeSeparators(chosen);
 }
 
+// Qt's own file dialog (where the platform has none) gives its detail columns fixed widths that
+// cut sizes and types; they take the width of their contents, the name the rest.
+void FitDetailColumns(QFileDialog& dialog) {
+    auto* details = dialog.findChild<QTreeView*>();
+    if (!details) return;
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
 // `fileName` names both the folder the dialog opens in and the file it proposes.
 std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
                                      const QString& filter, const QString& fileName) {
@@ -24,6 +39,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mo
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setProxyModel(new LocalisedFileColumns(&dialog));
+    FitDetailColumns(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return ChosenOrNothing(dialog.selectedFiles().value(0));
 }

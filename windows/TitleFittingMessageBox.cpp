@@ -24,9 +24,19 @@ int TitleFittingMessageBox::WidthForTitle(const QString& title, const QFont& cap
     return metrics.horizontalAdvance(title) + kCaptionAllowanceInLines * metrics.height();
 }
 
-// QMessageBox fixes its size while it handles the show event; widening comes after that.
+// QMessageBox fixes its size while it handles the show event, and again whenever its font or
+// style changes; widening follows each of these.
 void TitleFittingMessageBox::showEvent(QShowEvent* event) {
     QMessageBox::showEvent(event);
+    WidenForTitle();
+}
+
+void TitleFittingMessageBox::resizeEvent(QResizeEvent* event) {
+    QMessageBox::resizeEvent(event);
+    WidenForTitle();
+}
+
+void TitleFittingMessageBox::WidenForTitle() {
     const int needed = WidthForTitle(windowTitle(), QApplication::font("QMdiSubWindowTitleBar"));
     if (width() >= needed) return;
     const int height =

@@ -17,6 +17,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void WidenForTitle();
 };
 
 }  // namespace korvel

@@ -117,6 +117,7 @@ TEST(FramedWindowTest, FileDraggedFromAnotherWindowFillsTheSourceBox) {
 
     const QByteArray shots = qgetenv("KORVEL_SCREENSHOTS");
     if (!shots.isEmpty()) {
+        QTest::qWait(500);  // the box repaints first
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(shots) +
                                                              QStringLiteral("/drop.png"));
     }
