@@ -1,8 +1,11 @@
 #include "QtWindowDialogs.h"
 
 #include <QAbstractButton>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
 #include <QTreeView>
 
 #include "DialogFilter.h"
@@ -20,15 +23,22 @@ std::optional<QString> ChosenOrNothing(const QString& chosen) {
 }
 
 // Qt's own file dialog (where the platform has none) gives its detail columns fixed widths that
-// cut sizes and types; they take the width of their contents, the name the rest.
+// cut sizes and types. They get the width of their longest usual text instead, measured once:
+// sizing them to their contents would measure every row again as a large folder loads.
 void FitDetailColumns(QFileDialog& dialog) {
     auto* details = dialog.findChild<QTreeView*>();
     if (!details) return;
+    const QLocale locale;
+    const QFontMetrics metrics(details->font());
+    const QString widest[] = {
+        locale.formattedDataSize(1023LL * 1024 * 1024 * 1024), QStringLiteral("xlsx 文件"),
+        locale.toString(QDateTime(QDate(2026, 12, 28), QTime(23, 59)), QLocale::ShortFormat)};
     QHeaderView* header = details->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < header->count(); ++column) {
-        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    for (int column = 1; column < header->count() && column <= 3; ++column) {
+        header->resizeSection(
+            column, metrics.horizontalAdvance(widest[column - 1]) + 2 * metrics.averageCharWidth());
     }
 }
 
