@@ -17,41 +17,14 @@
 #include <vector>
 
 #include "CipherRun.h"
+#include "FakeHelpOpener.h"
+#include "FakeWindowDialogs.h"
 #include "Form4.h"
-#include "HelpOpener.h"
 #include "SilentObserver.h"
-#include "WindowDialogs.h"
 
 namespace {
 
 constexpr int kRounds = 7;
-
-// Chooses the prepared source and target and closes every box at once.
-class ScriptedDialogs : public korvel::WindowDialogs {
-public:
-    ScriptedDialogs(QString source, QString target)
-        : source_(std::move(source)), target_(std::move(target)) {}
-    std::optional<QString> ShowOpen(QWidget*, const QString&, const QString&) override {
-        return source_;
-    }
-    std::optional<QString> ShowSave(QWidget*, const QString&, const QString&) override {
-        return target_;
-    }
-    void ShowInformation(QWidget*, const QString&, const QString& text) override {
-        lastMessage = text;
-    }
-    void ShowWarning(QWidget*, const QString&, const QString& text) override { lastMessage = text; }
-    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    QString lastMessage;
-
-private:
-    QString source_, target_;
-};
-
-class NoHelp : public korvel::HelpOpener {
-public:
-    void ShowHelp(const QString&, QWidget*) override {}
-};
 
 bool WriteRandomFile(const QString& path, qint64 size) {
     QFile file(path);
@@ -84,8 +57,11 @@ double CoreSeconds(const QString& folder, const QString& source, const QString& 
 }
 
 double WindowSeconds(const QString& folder, const QString& source, const QString& target) {
-    ScriptedDialogs dialogs(source, target);
-    NoHelp help;
+    // Chooses the prepared source and target; closes every box at once.
+    korvel::testing::FakeWindowDialogs dialogs;
+    dialogs.openAnswers.push_back(source);
+    dialogs.saveAnswers.push_back(target);
+    korvel::testing::FakeHelpOpener help;
     auto* window = new korvel::Form4(dialogs, help);
     window->overrideApplicationFolder(folder);
     window->show();
@@ -99,8 +75,9 @@ double WindowSeconds(const QString& folder, const QString& source, const QString
     timer.start();
     window->findChild<QAbstractButton*>("Command4")->click();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    if (dialogs.lastMessage != QStringLiteral("密文已经生成")) {
-        std::fprintf(stderr, "window run ended with: %s\n", qPrintable(dialogs.lastMessage));
+    const QString message = dialogs.boxes.empty() ? QString() : dialogs.boxes.back().text;
+    if (message != QStringLiteral("密文已经生成")) {
+        std::fprintf(stderr, "window run ended with: %s\n", qPrintable(message));
     }
     delete window;
     return seconds;

@@ -2,17 +2,12 @@
 #include <QPointer>
 
 #include "ChineseTranslations.h"
+#include "ChmHelpOpener.h"
 #include "Form2.h"
 #include "InstanceLock.h"
 #include "ProgramLocale.h"
 #include "QtWindowDialogs.h"
 #include "ShellWindows.h"
-
-#ifdef KORVEL_HAVE_CHM_HELP
-#include "ChmHelpOpener.h"
-#else
-#include "SystemHelpOpener.h"
-#endif
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,11 +15,7 @@ int main(int argc, char* argv[]) {
     korvel::InstallChineseTranslations(app);
 
     korvel::QtWindowDialogs dialogs;
-#ifdef KORVEL_HAVE_CHM_HELP
-    korvel::ChmHelpOpener help;
-#else
-    korvel::SystemHelpOpener help;
-#endif
+    korvel::ChmHelpOpener help(dialogs);
     korvel::InstanceLock instanceLock(korvel::InstanceLock::DefaultLockFilePath());
     korvel::ShellWindows windows(dialogs, help);
 

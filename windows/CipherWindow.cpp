@@ -353,14 +353,7 @@ void CipherWindow::Command5_Click() {
 
 void CipherWindow::Command7_Click() { CancelRequested = true; }
 
-void CipherWindow::OpenHelp() {
-    if (!QFileInfo::exists(helpFilePath_)) {
-        dialogs_.ShowWarning(this, kNoticeTitle,
-                             QStringLiteral("找不到帮助文件 %1").arg(helpFilePath_));
-        return;
-    }
-    help_.ShowHelp(helpFilePath_, this);
-}
+void CipherWindow::OpenHelp() { help_.ShowHelp(helpFilePath_, this); }
 
 // ---- The run ----
 
@@ -453,7 +446,6 @@ void CipherWindow::Form_Activate() {
         applicationFolderOverride_.value_or(QCoreApplication::applicationDirPath());
     keyFilePath_ = PathInFolder(folder, QStringLiteral("uae"));
     helpFilePath_ = PathInFolder(folder, QStringLiteral("help.chm"));
-    qApp->setProperty("helpFile", helpFilePath_);
 }
 
 bool CipherWindow::event(QEvent* event) {

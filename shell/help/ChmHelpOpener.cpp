@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "MessageBoxHelpNotice.h"
+#include "RunMessages.h"
+#include "WindowDialogs.h"
 
 #ifdef Q_OS_WIN
 #include <QDesktopServices>
@@ -14,10 +15,7 @@
 
 namespace korvel {
 
-ChmHelpOpener::ChmHelpOpener()
-    : ownNotice_(std::make_unique<MessageBoxHelpNotice>()), notice_(*ownNotice_) {}
-
-ChmHelpOpener::ChmHelpOpener(HelpNotice& notice) : notice_(notice) {}
+ChmHelpOpener::ChmHelpOpener(WindowDialogs& dialogs) : dialogs_(dialogs) {}
 
 ChmHelpOpener::~ChmHelpOpener() = default;
 
@@ -39,7 +37,7 @@ ChmViewerWindow* ChmHelpOpener::Viewer() const {
 
 void ChmHelpOpener::ShowHelp(const QString& helpFile, QWidget* requestingWindow) {
     if (!QFileInfo(helpFile).isFile()) {
-        notice_.ShowHelpNotice(MissingFileText(helpFile), requestingWindow);
+        ShowProblem(MissingFileText(helpFile), requestingWindow);
         return;
     }
 #ifdef Q_OS_WIN
@@ -47,7 +45,11 @@ void ChmHelpOpener::ShowHelp(const QString& helpFile, QWidget* requestingWindow)
 #else
     const bool shown = ShowInBuiltInViewer(helpFile, requestingWindow);
 #endif
-    if (!shown) notice_.ShowHelpNotice(UnreadableFileText(helpFile), requestingWindow);
+    if (!shown) ShowProblem(UnreadableFileText(helpFile), requestingWindow);
+}
+
+void ChmHelpOpener::ShowProblem(const QString& text, QWidget* requestingWindow) {
+    dialogs_.ShowWarning(requestingWindow, QString::fromUtf8(kNoticeTitle), text);
 }
 
 #ifdef Q_OS_WIN

@@ -8,15 +8,14 @@
 namespace korvel {
 
 class ChmViewerWindow;
-class HelpNotice;
+class WindowDialogs;
 
 // Shows help.chm: on Windows with the system's HTML Help viewer, elsewhere in one built-in
-// viewer window that is reused on every request. A missing or unreadable file is reported
-// through the notice, naming the file.
+// viewer window that is reused on every request. A missing or unreadable file is reported in a
+// warning box that names the file.
 class ChmHelpOpener : public HelpOpener {
 public:
-    ChmHelpOpener();
-    explicit ChmHelpOpener(HelpNotice& notice);
+    explicit ChmHelpOpener(WindowDialogs& dialogs);
     ~ChmHelpOpener() override;
 
     void ShowHelp(const QString& helpFile, QWidget* requestingWindow) override;
@@ -34,8 +33,9 @@ private:
     bool ShowInBuiltInViewer(const QString& helpFile, QWidget* requestingWindow);
 #endif
 
-    std::unique_ptr<HelpNotice> ownNotice_;
-    HelpNotice& notice_;
+    void ShowProblem(const QString& text, QWidget* requestingWindow);
+
+    WindowDialogs& dialogs_;
 #ifndef Q_OS_WIN
     // The built-in viewer is compiled only where there is no system viewer for .chm files.
     std::unique_ptr<ChmViewerWindow> viewer_;

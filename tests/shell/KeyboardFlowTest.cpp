@@ -8,23 +8,16 @@
 #include <QTest>
 
 #include "CipherWindow.h"
+#include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
-#include "HelpOpener.h"
+#include "Printers.h"
 #include "ShellWindows.h"
-
-// Readable failure output for Qt's strings.
-static void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
 
 namespace korvel {
 namespace {
 
+using testing::FakeHelpOpener;
 using testing::FakeWindowDialogs;
-
-class RecordingHelp : public HelpOpener {
-public:
-    void ShowHelp(const QString& helpFile, QWidget*) override { shownFiles << helpFile; }
-    QStringList shownFiles;
-};
 
 QString FocusName() {
     QWidget* focus = QApplication::focusWidget();
@@ -135,7 +128,7 @@ protected:
 
     QTemporaryDir folder_;
     FakeWindowDialogs dialogs_;
-    RecordingHelp help_;
+    FakeHelpOpener help_;
 };
 
 TEST_F(KeyboardFlowTest, EncryptThenDecryptWithTheKeyboardAlone) {

@@ -9,35 +9,16 @@
 #include <QTest>
 
 #include "EventLoopRun.h"
+#include "FakeHelpOpener.h"
+#include "FakeWindowDialogs.h"
 #include "Form2.h"
 #include "Form3.h"
 #include "Form4.h"
 #include "Form5.h"
-#include "HelpOpener.h"
 #include "InstanceLock.h"
-#include "WindowDialogs.h"
 
 namespace korvel {
 namespace {
-
-// Answers every dialog as cancelled; the hand-overs must not open any.
-class SilentDialogs : public WindowDialogs {
-public:
-    std::optional<QString> ShowOpen(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> ShowSave(QWidget*, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void ShowInformation(QWidget*, const QString&, const QString&) override {}
-    void ShowWarning(QWidget*, const QString&, const QString&) override {}
-    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
-};
-
-class SilentHelp : public HelpOpener {
-public:
-    void ShowHelp(const QString&, QWidget*) override {}
-};
 
 class ShellWindowsTest : public ::testing::Test {
 protected:
@@ -45,8 +26,9 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    SilentDialogs dialogs_;
-    SilentHelp help_;
+    // The hand-overs must open no dialog: the fakes answer any as cancelled.
+    testing::FakeWindowDialogs dialogs_;
+    testing::FakeHelpOpener help_;
     ShellWindows windows_{dialogs_, help_};
 };
 

@@ -59,7 +59,7 @@ TEST(KeyboardTest, EnterAtOnceInTheDecryptWindowAsksForHelp) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(harness.help.shownFiles,
-              std::vector<QString>{harness.pathInFolder(QStringLiteral("help.chm"))});
+              QStringList{harness.pathInFolder(QStringLiteral("help.chm"))});
 }
 
 TEST(KeyboardTest, EnterClicksOnlyTheFocusedButton) {

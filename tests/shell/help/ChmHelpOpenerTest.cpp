@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,25 +10,18 @@
 
 #include "ChmTextBrowser.h"
 #include "ChmViewerWindow.h"
-#include "HelpNotice.h"
+#include "FakeWindowDialogs.h"
+#include "Printers.h"
 
 namespace korvel {
 namespace {
 
-class RecordingHelpNotice : public HelpNotice {
-public:
-    void ShowHelpNotice(const QString& text, QWidget* parent) override {
-        texts << text;
-        parents << parent;
-    }
-    QStringList texts;
-    QList<QWidget*> parents;
-};
+using testing::FakeWindowDialogs;
 
-class ChmHelpOpenerTest : public testing::Test {
+class ChmHelpOpenerTest : public ::testing::Test {
 protected:
-    RecordingHelpNotice notice;
-    ChmHelpOpener opener{notice};
+    FakeWindowDialogs dialogs;
+    ChmHelpOpener opener{dialogs};
     QWidget requestingWindow;
 };
 
@@ -38,10 +32,12 @@ TEST_F(ChmHelpOpenerTest, AMissingHelpFileIsReportedByName) {
 
     opener.ShowHelp(missing, &requestingWindow);
 
-    ASSERT_EQ(notice.texts.size(), 1);
-    EXPECT_TRUE(notice.texts[0].contains(QStringLiteral("找不到帮助文件")));
-    EXPECT_TRUE(notice.texts[0].contains(missing)) << notice.texts[0].toStdString();
-    EXPECT_EQ(notice.parents[0], &requestingWindow);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    const FakeWindowDialogs::Box& box = dialogs.boxes[0];
+    EXPECT_EQ(box.text, QStringLiteral("找不到帮助文件：") + QDir::toNativeSeparators(missing));
+    EXPECT_EQ(box.kind, FakeWindowDialogs::BoxKind::Warning);
+    EXPECT_EQ(box.title, QStringLiteral("提示信息"));
+    EXPECT_EQ(box.parent, &requestingWindow);
     EXPECT_EQ(opener.Viewer(), nullptr);
 }
 
@@ -55,16 +51,16 @@ TEST_F(ChmHelpOpenerTest, AnUnreadableHelpFileIsReportedByName) {
 
     opener.ShowHelp(broken.fileName(), &requestingWindow);
 
-    ASSERT_EQ(notice.texts.size(), 1);
-    EXPECT_TRUE(notice.texts[0].contains(QStringLiteral("无法打开帮助文件")));
-    EXPECT_TRUE(notice.texts[0].contains(broken.fileName()));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QStringLiteral("无法打开帮助文件")));
+    EXPECT_TRUE(dialogs.boxes[0].text.contains(QDir::toNativeSeparators(broken.fileName())));
     EXPECT_EQ(opener.Viewer(), nullptr);
 }
 
 TEST_F(ChmHelpOpenerTest, ShowsTheHelpInAModelessViewer) {
     opener.ShowHelp(KORVEL_BUILT_HELP_FILE, &requestingWindow);
 
-    EXPECT_TRUE(notice.texts.isEmpty());
+    EXPECT_TRUE(dialogs.boxes.empty());
     ChmViewerWindow* viewer = opener.Viewer();
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(viewer));
@@ -87,7 +83,7 @@ TEST_F(ChmHelpOpenerTest, RepeatedHelpReusesTheOneViewerAndShowsItAgain) {
     EXPECT_TRUE(first->isVisible());
     // Same file: the reader's place is kept rather than reloaded.
     EXPECT_EQ(ChmTextBrowser::PathOf(first->Browser()->source()), "/notes.html");
-    EXPECT_TRUE(notice.texts.isEmpty());
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(ChmHelpOpenerTest, AFailedRequestLeavesTheOpenViewerAlone) {
@@ -103,7 +99,7 @@ TEST_F(ChmHelpOpenerTest, AFailedRequestLeavesTheOpenViewerAlone) {
     broken.close();
     opener.ShowHelp(broken.fileName(), &requestingWindow);
 
-    ASSERT_EQ(notice.texts.size(), 1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(opener.Viewer(), viewer);
     EXPECT_TRUE(viewer->Browser()->toPlainText().contains(QStringLiteral("使用说明")));
 }

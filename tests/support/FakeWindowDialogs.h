@@ -16,6 +16,7 @@ public:
         BoxKind kind;
         QString title;
         QString text;
+        QWidget* parent;
     };
     struct FileDialogCall {
         QString filter;
@@ -43,7 +44,7 @@ public:
     std::vector<Box> boxes;
 
 private:
-    void Record(BoxKind kind, const QString& title, const QString& text);
+    void Record(BoxKind kind, QWidget* parent, const QString& title, const QString& text);
 };
 
 }  // namespace korvel::testing

@@ -27,21 +27,23 @@ std::optional<QString> FakeWindowDialogs::ShowSave(QWidget*, const QString& filt
     return TakeFront(saveAnswers, std::optional<QString>());
 }
 
-void FakeWindowDialogs::ShowInformation(QWidget*, const QString& title, const QString& text) {
-    Record(BoxKind::Information, title, text);
+void FakeWindowDialogs::ShowInformation(QWidget* parent, const QString& title,
+                                        const QString& text) {
+    Record(BoxKind::Information, parent, title, text);
 }
 
-void FakeWindowDialogs::ShowWarning(QWidget*, const QString& title, const QString& text) {
-    Record(BoxKind::Warning, title, text);
+void FakeWindowDialogs::ShowWarning(QWidget* parent, const QString& title, const QString& text) {
+    Record(BoxKind::Warning, parent, title, text);
 }
 
-bool FakeWindowDialogs::AskYesNo(QWidget*, const QString& title, const QString& text) {
-    Record(BoxKind::Question, title, text);
+bool FakeWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
+    Record(BoxKind::Question, parent, title, text);
     return TakeFront(questionAnswers, false);
 }
 
-void FakeWindowDialogs::Record(BoxKind kind, const QString& title, const QString& text) {
-    boxes.push_back({kind, title, text});
+void FakeWindowDialogs::Record(BoxKind kind, QWidget* parent, const QString& title,
+                               const QString& text) {
+    boxes.push_back({kind, title, text, parent});
     if (onBox) onBox(boxes.back());
 }
 

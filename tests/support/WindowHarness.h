@@ -3,32 +3,16 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
-#include <ostream>
-#include <vector>
 
 #include "CipherWindow.h"
+#include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
-#include "HelpOpener.h"
+#include "Printers.h"
 
 class QAbstractButton;
 class QLineEdit;
 
-// Readable failure output for Qt's strings.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& texts, std::ostream* out) {
-    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
-}
-
 namespace korvel::testing {
-
-class FakeHelpOpener : public HelpOpener {
-public:
-    void ShowHelp(const QString& helpFile, QWidget*) override { shownFiles.push_back(helpFile); }
-    std::vector<QString> shownFiles;
-};
 
 // One encrypt or decrypt window with fake dialogs, a fake help opener and a folder of its own
 // that holds a key file "uae" and a help file "help.chm" and serves as the program's folder.
