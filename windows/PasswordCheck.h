@@ -5,10 +5,7 @@
 
 namespace korvel {
 
-inline constexpr int kShortestPassword = 5;
-inline constexpr int kLongestPassword = 20;
-
-// Checks a non-empty password and its repetition in the fixed order: characters, length, match.
+// The core's password rule, then what only the window adds: the repetition must match.
 // Returns the message for the first check that fails, or nothing when the password is accepted.
 std::optional<QString> PasswordRefusal(const QString& password, const QString& repeat);
 

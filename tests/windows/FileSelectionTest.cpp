@@ -86,7 +86,7 @@ TEST_P(FileSelectionTest, PathBoxesCannotBeTypedIntoButTakeTheFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWindows, FileSelectionTest,
-                         ::testing::Values(Direction::Encrypt, Direction::Decrypt));
+                         ::testing::Values(Direction::Encrypt, Direction::Decrypt), ByDirection);
 
 TEST(FileDialogFilterTest, EncryptWindowSetsItsFiltersBeforeEachDialog) {
     WindowHarness harness(Direction::Encrypt);

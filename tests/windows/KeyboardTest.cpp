@@ -104,7 +104,7 @@ TEST(KeyboardTest, TabReachesTheCancelButtonDuringARunAndEnterCancels) {
         harness.showAndActivate();
         harness.chooseFiles(QStringLiteral("plain.bin"), 204801, QStringLiteral("out.bin"));
         harness.confirmPassword(QStringLiteral("Secret1"));
-        harness.window().setMinimumPumpInterval(std::chrono::milliseconds(0));
+        harness.window().progress().setMinimumPumpInterval(std::chrono::milliseconds(0));
         harness.dialogs.questionAnswers = {true};
         QStringList visitsDuringRun;
         QString focusAtEnter;

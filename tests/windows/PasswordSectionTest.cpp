@@ -159,7 +159,7 @@ TEST_P(PasswordSectionTest, InputMethodStaysOffThroughMaskingAndLocking) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWindows, PasswordSectionTest,
-                         ::testing::Values(Direction::Encrypt, Direction::Decrypt));
+                         ::testing::Values(Direction::Encrypt, Direction::Decrypt), ByDirection);
 
 TEST(PasswordRefusalTest, ControlAndNonAsciiBoundaries) {
     const QString ok = QStringLiteral("abcde");

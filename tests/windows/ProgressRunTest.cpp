@@ -109,7 +109,7 @@ TEST_F(ProgressRunTest, SourceOf204800BytesRunsQuietly) {
 
 TEST_F(ProgressRunTest, CancelAnsweredNoGoesOnAndYesRemovesTheTarget) {
     prepare(kFirstProgressSize);
-    harness.window().setMinimumPumpInterval(std::chrono::milliseconds(0));
+    harness.window().progress().setMinimumPumpInterval(std::chrono::milliseconds(0));
     auto clickCancelSoon = [&] { QTimer::singleShot(0, [&] { harness.click("Command7"); }); };
     clickCancelSoon();
     harness.dialogs.questionAnswers = {false, true};
@@ -186,26 +186,26 @@ TEST_F(ProgressRunTest, EncryptedFileDecryptsBackThroughTheDecryptWindow) {
 
 TEST(RunObserverTest, CancelButtonOnlySetsTheFlag) {
     WindowHarness harness(Direction::Decrypt);
-    harness.window().EnterProgressMode();
+    harness.window().progress().EnterProgressMode();
     const RunControls before = Snapshot(harness);
-    EXPECT_FALSE(harness.window().CancelRequested);
+    EXPECT_FALSE(harness.window().progress().CancelRequested);
     harness.click("Command7");
-    EXPECT_TRUE(harness.window().CancelRequested);
+    EXPECT_TRUE(harness.window().progress().CancelRequested);
     EXPECT_EQ(Snapshot(harness), before);
     EXPECT_TRUE(harness.dialogs.boxes.empty());
 }
 
 TEST(RunObserverTest, EventsAreLetThroughAtOnceThenNoMoreOftenThanTheInterval) {
     WindowHarness harness(Direction::Encrypt);
-    harness.window().setMinimumPumpInterval(std::chrono::hours(1));
-    harness.window().EnterProgressMode();
+    harness.window().progress().setMinimumPumpInterval(std::chrono::hours(1));
+    harness.window().progress().EnterProgressMode();
     bool first = false;
     QTimer::singleShot(0, [&] { first = true; });
-    EXPECT_TRUE(harness.window().PumpEvents());
+    EXPECT_TRUE(harness.window().progress().PumpEvents());
     EXPECT_TRUE(first);
     bool second = false;
     QTimer::singleShot(0, [&] { second = true; });
-    EXPECT_TRUE(harness.window().PumpEvents());
+    EXPECT_TRUE(harness.window().progress().PumpEvents());
     EXPECT_FALSE(second) << "events handled again before the interval passed";
     QCoreApplication::processEvents();
     EXPECT_TRUE(second);
@@ -213,7 +213,7 @@ TEST(RunObserverTest, EventsAreLetThroughAtOnceThenNoMoreOftenThanTheInterval) {
 
 TEST(RunObserverTest, FileFailureNoticeUsesTheWarningBox) {
     WindowHarness harness(Direction::Encrypt);
-    harness.window().ShowNotice("无法写入文件", NoticeKind::Warning);
+    harness.window().progress().ShowNotice("无法写入文件", NoticeKind::Warning);
     ASSERT_EQ(harness.dialogs.boxes.size(), 1u);
     EXPECT_EQ(harness.dialogs.boxes[0].kind, FakeWindowDialogs::BoxKind::Warning);
     EXPECT_EQ(harness.dialogs.boxes[0].title, QStringLiteral("提示信息"));

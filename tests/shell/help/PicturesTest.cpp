@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QImage>
 
 namespace korvel {
@@ -20,12 +21,16 @@ TEST_P(PicturesTest, IsLinkedInAsAnOpaqueColourPictureOfItsSize) {
     EXPECT_FALSE(picture.isGrayscale());
 }
 
-INSTANTIATE_TEST_SUITE_P(Korvel, PicturesTest,
-                         testing::Values(PictureCase{":/pictures/splash.png", {646, 480}},
-                                         PictureCase{":/pictures/icon_main.png", {32, 32}},
-                                         PictureCase{":/pictures/icon_cipher.png", {32, 32}},
-                                         PictureCase{":/pictures/banner_encrypt.png", {610, 83}},
-                                         PictureCase{":/pictures/banner_decrypt.png", {610, 87}}));
+INSTANTIATE_TEST_SUITE_P(
+    Korvel, PicturesTest,
+    testing::Values(PictureCase{":/pictures/splash.png", {646, 480}},
+                    PictureCase{":/pictures/icon_main.png", {32, 32}},
+                    PictureCase{":/pictures/icon_cipher.png", {32, 32}},
+                    PictureCase{":/pictures/banner_encrypt.png", {610, 83}},
+                    PictureCase{":/pictures/banner_decrypt.png", {610, 87}}),
+    [](const testing::TestParamInfo<PictureCase>& info) {
+        return QFileInfo(QString::fromLatin1(info.param.resource)).baseName().toStdString();
+    });
 
 TEST(SplashPictureTest, TitleAreaIsBrightOverADarkSky) {
     const QImage splash(QStringLiteral(":/pictures/splash.png"));
