@@ -2,6 +2,8 @@
 # Installs the Debian packages the build, the program and the tests need, skipping those present,
 # and generates the Chinese locale the failure messages are tested under.
 set -euo pipefail
+# CI installs once per run and says so; its later stages skip the check.
+[ -n "${KORVEL_DEPS_INSTALLED:-}" ] && exit 0
 
 packages=(
     build-essential cmake pkg-config

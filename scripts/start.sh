@@ -5,8 +5,8 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 program=build/bin/korvel
 if [ ! -x "$program" ]; then
-    echo "Built the cipher; the program itself is not part of this checkout yet."
-    exit 0
+    echo "The build did not produce $program." >&2
+    exit 1
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Built $program, but there is no display to show it on (DISPLAY is not set)."

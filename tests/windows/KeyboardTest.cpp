@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 #include "WindowHarness.h"
 #include "gtest/gtest.h"
@@ -27,20 +28,24 @@ QStringList TabVisits(int count) {
     return visits;
 }
 
-TEST(KeyboardTest, EncryptWindowStartsInText1AndTabsInItsOrder) {
-    WindowHarness harness(Direction::Encrypt);
-    harness.showAndActivate();
-    EXPECT_EQ(FocusName(), QStringLiteral("Text1"));
-    EXPECT_EQ(TabVisits(10), QStringList({"Text2", "Command1", "Command2", "Text3", "Text4",
-                                          "Command3", "Picture1", "Check1", "Command5", "Text1"}));
-}
-
-TEST(KeyboardTest, DecryptWindowStartsInCommand5AndTabsInItsOrder) {
-    WindowHarness harness(Direction::Decrypt);
-    harness.showAndActivate();
-    EXPECT_EQ(FocusName(), QStringLiteral("Command5"));
-    EXPECT_EQ(TabVisits(10), QStringList({"Check1", "Picture1", "Text1", "Text2", "Command1",
-                                          "Command2", "Text3", "Text4", "Command3", "Command5"}));
+// Where each window puts the focus when it opens, and the ten controls Tab visits from there.
+TEST(KeyboardTest, EachWindowStartsInItsFirstControlAndTabsInItsOrder) {
+    const std::tuple<Direction, QString, QStringList> windows[] = {
+        {Direction::Encrypt,
+         "Text1",
+         {"Text2", "Command1", "Command2", "Text3", "Text4", "Command3", "Picture1", "Check1",
+          "Command5", "Text1"}},
+        {Direction::Decrypt,
+         "Command5",
+         {"Check1", "Picture1", "Text1", "Text2", "Command1", "Command2", "Text3", "Text4",
+          "Command3", "Command5"}},
+    };
+    for (const auto& [direction, first, visits] : windows) {
+        WindowHarness harness(direction);
+        harness.showAndActivate();
+        EXPECT_EQ(FocusName(), first);
+        EXPECT_EQ(TabVisits(10), visits);
+    }
 }
 
 TEST(KeyboardTest, TabSkipsDisabledControlsAndVisitsEnabledOnes) {
