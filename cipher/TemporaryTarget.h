@@ -13,6 +13,8 @@ namespace korvel {
 // name at all until the run completes, so nothing is left behind even by SIGKILL or a power cut;
 // elsewhere it is named like "report.pdf.korvel-3fa2c1.part" and a terminating signal removes it.
 // Only CommitOver() touches the target; destroying an uncommitted one removes it.
+// The core has no Qt, so it cannot use QSaveFile; it also needs what QSaveFile does not give:
+// an unnamed file, the target's owner, and clean-up on signals.
 class TemporaryTarget {
 public:
     // newFilePermissions: the permission bits a target that does not exist yet gets, less the
