@@ -1,19 +1,31 @@
-// Measures the cipher: the in-memory transform, whole runs against a plain copy, and peak memory.
-// Also runs one encryption or decryption of given files, for checking a figure or a file by hand.
+// Measures the cipher: whole runs against two copies of the same file, peak memory, and the
+// in-memory transform. Also runs one encryption or decryption of given files, for checking a
+// figure or a file by hand.
 //
-//   cipher_bench [size-MiB [key-MiB [folder]]]     defaults: 1024, 1, /dev/shm
+//   cipher_bench [size-MiB,... [key-MiB [folder [rounds]]]]   defaults: 64,256,1024 1 /dev/shm 7
 //   cipher_bench encrypt|decrypt <key file> <password> <source> <target>
+//
+// The two copies are the anchors a run is judged by: std::filesystem::copy_file, which the system
+// may do without the data ever reaching the program, and a block copy that reads and writes
+// through a buffer of a run's block size, as a run does, only without the transform. Each round
+// times all four in a different order; the figures are the medians over the rounds.
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "BinaryFile.h"
+#include "BlockBuffer.h"
 #include "CipherRun.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
@@ -28,9 +40,20 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kMiB = 1 << 20;
+constexpr const char* kPassword = "Bench pass 42";
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The processor time of the whole process, the kernel's share included. It barely moves when
+// other programs compete for the processors, which the elapsed time does.
+double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 long PeakRssKiB() {
@@ -72,19 +95,62 @@ void WriteRandomFile(const fs::path& path, std::uint64_t size, std::uint32_t see
     file.Close();
 }
 
-double TimedRun(korvel::Direction direction, const fs::path& key, const fs::path& source,
-                const fs::path& target, korvel::RunOutcome& outcome) {
+bool SameContents(const fs::path& first, const fs::path& second) {
+    korvel::BinaryFile a = korvel::BinaryFile::OpenForReading(first);
+    korvel::BinaryFile b = korvel::BinaryFile::OpenForReading(second);
+    korvel::BlockBuffer blockA(kMiB), blockB(kMiB);
+    for (;;) {
+        const std::size_t gotA = a.Read(blockA.Data(), blockA.Size());
+        const std::size_t gotB = b.Read(blockB.Data(), blockB.Size());
+        if (gotA != gotB || std::memcmp(blockA.Data(), blockB.Data(), gotA) != 0) return false;
+        if (gotA == 0) return true;
+    }
+}
+
+// What a run does to its files, without the transform: read each block into the buffer, write it
+// to a new file, and push that file to the disk at the end.
+void BlockCopy(const fs::path& source, const fs::path& target) {
+    korvel::BinaryFile in = korvel::BinaryFile::OpenForReading(source);
+    korvel::BinaryFile out = korvel::BinaryFile::CreateNew(target);
+    korvel::BlockBuffer block(korvel::BlockBuffer::kRunBlockSize);
+    while (const std::size_t count = in.Read(block.Data(), block.Size())) {
+        out.Write(block.Data(), count);
+    }
+    out.FlushToDisk();
+    out.Close();
+}
+
+bool Run(korvel::Direction direction, const fs::path& key, const fs::path& source,
+         const fs::path& target) {
     korvel::bench::SilentObserver observer;
-    const auto start = Clock::now();
-    outcome =
-        korvel::CipherRun({direction, source, target, "Bench pass 42", key}, observer).outcome;
-    return SecondsSince(start);
+    const korvel::RunOutcome outcome =
+        korvel::CipherRun({direction, source, target, kPassword, key}, observer).outcome;
+    if (outcome != korvel::RunOutcome::Completed) {
+        std::printf("  run %s: %s\n", OutcomeName(outcome), observer.lastNotice.c_str());
+    }
+    return outcome == korvel::RunOutcome::Completed;
+}
+
+struct Contender {
+    const char* name;
+    std::function<bool(const fs::path& target)> run;
+    std::vector<double> seconds;
+    std::vector<double> cpuSeconds;
+};
+
+// Rounds shift the order by one and reverse every other, so no contender always follows the same
+// one and each meets the page cache and the allocator in every state.
+std::vector<std::size_t> OrderOfRound(int round, std::size_t count) {
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) order[i] = (i + round) % count;
+    if (round % 2) std::reverse(order.begin(), order.end());
+    return order;
 }
 
 double TransformGigabytesPerSecond(const fs::path& keyFile, std::uint64_t totalBytes) {
     korvel::KeyFileReader key(korvel::BinaryFile::OpenForReading(keyFile));
     korvel::Keystream keystream;
-    keystream.Start("Bench pass 42", key);
+    keystream.Start(kPassword, key);
     std::vector<std::uint8_t> buffer(256 * kMiB, 0x5a);  // well beyond the caches
     keystream.Apply(buffer.data(), buffer.size());       // warm up: pages touched once
     const auto start = Clock::now();
@@ -95,44 +161,90 @@ double TransformGigabytesPerSecond(const fs::path& keyFile, std::uint64_t totalB
     return static_cast<double>(rounded) / SecondsSince(start) / 1e9;
 }
 
-int Measure(std::uint64_t sizeMiB, std::uint64_t keyMiB, const fs::path& folder) {
+bool MeasureSize(std::uint64_t sizeMiB, const fs::path& key, const fs::path& work, int rounds) {
+    const fs::path plain = work / "plain", cipher = work / "cipher", out = work / "out";
+    WriteRandomFile(plain, sizeMiB * kMiB, 2);
+    bool ok = Run(korvel::Direction::Encrypt, key, plain, cipher) &&
+              Run(korvel::Direction::Decrypt, key, cipher, out) && SameContents(plain, out);
+    if (!ok) std::printf("  the decrypted file differs from the original\n");
+    fs::remove(out);
+
+    std::array<Contender, 4> contenders{{
+        {"copy_file", [&](const fs::path& t) { return fs::copy_file(plain, t); }, {}, {}},
+        {"block copy", [&](const fs::path& t) { return BlockCopy(plain, t), true; }, {}, {}},
+        {"encryption",
+         [&](const fs::path& t) { return Run(korvel::Direction::Encrypt, key, plain, t); },
+         {},
+         {}},
+        {"decryption",
+         [&](const fs::path& t) { return Run(korvel::Direction::Decrypt, key, cipher, t); },
+         {},
+         {}},
+    }};
+    // Round 0 warms up the page cache and the allocator and is not counted.
+    for (int round = 0; round <= rounds; ++round) {
+        for (const std::size_t index : OrderOfRound(round, contenders.size())) {
+            Contender& contender = contenders[index];
+            const double cpuStart = CpuSeconds();
+            const auto start = Clock::now();
+            ok = contender.run(out) && ok;
+            const double seconds = SecondsSince(start);
+            const double cpuSeconds = CpuSeconds() - cpuStart;
+            fs::remove(out);
+            if (round > 0) {
+                contender.seconds.push_back(seconds);
+                contender.cpuSeconds.push_back(cpuSeconds);
+            }
+        }
+    }
+    fs::remove(plain);
+    fs::remove(cipher);
+
+    const double kernelCopy = Median(contenders[0].seconds);
+    const double blockCopy = Median(contenders[1].seconds);
+    const double blockCopyCpu = Median(contenders[1].cpuSeconds);
+    std::printf(
+        "%5llu MiB    elapsed, median of %d  x block copy  x copy_file   processor  x block copy\n",
+        static_cast<unsigned long long>(sizeMiB), rounds);
+    for (const Contender& contender : contenders) {
+        const double median = Median(contender.seconds);
+        const double cpu = Median(contender.cpuSeconds);
+        const auto [fastest, slowest] =
+            std::minmax_element(contender.seconds.begin(), contender.seconds.end());
+        std::printf("  %-10s %7.3f s (%.3f-%.3f)   %5.2f        %5.2f     %7.3f s   %5.2f\n",
+                    contender.name, median, *fastest, *slowest, median / blockCopy,
+                    median / kernelCopy, cpu, cpu / blockCopyCpu);
+    }
+    return ok;
+}
+
+int Measure(const std::vector<std::uint64_t>& sizesMiB, std::uint64_t keyMiB,
+            const fs::path& folder, int rounds) {
     const fs::path work = folder / ("korvel-bench-" + std::to_string(std::random_device{}()));
     fs::create_directories(work);
-    const fs::path key = work / "uae", plain = work / "plain", cipher = work / "cipher",
-                   back = work / "back", copy = work / "copy";
-    std::printf("data %llu MiB, key %llu MiB, in %s\n", static_cast<unsigned long long>(sizeMiB),
-                static_cast<unsigned long long>(keyMiB), folder.string().c_str());
+    const fs::path key = work / "uae";
+    std::printf("key %llu MiB, in %s, block %zu KiB\n", static_cast<unsigned long long>(keyMiB),
+                folder.string().c_str(), korvel::BlockBuffer::kRunBlockSize / 1024);
     WriteRandomFile(key, keyMiB * kMiB, 1);
-    WriteRandomFile(plain, sizeMiB * kMiB, 2);
 
-    const auto copyStart = Clock::now();
-    fs::copy_file(plain, copy);
-    const double copySeconds = SecondsSince(copyStart);
-    fs::remove(copy);
-
-    korvel::RunOutcome encrypted{}, decrypted{};
-    const double encryptSeconds =
-        TimedRun(korvel::Direction::Encrypt, key, plain, cipher, encrypted);
-    fs::remove(plain);
-    const double decryptSeconds =
-        TimedRun(korvel::Direction::Decrypt, key, cipher, back, decrypted);
-    const long runRssKiB = PeakRssKiB();
-    fs::remove(cipher);
-    fs::remove(back);
-
-    std::printf("copy        %8.3f s\n", copySeconds);
-    std::printf("encryption  %8.3f s  %.2f x copy  (%s)\n", encryptSeconds,
-                encryptSeconds / copySeconds, OutcomeName(encrypted));
-    std::printf("decryption  %8.3f s  %.2f x copy  (%s)\n", decryptSeconds,
-                decryptSeconds / copySeconds, OutcomeName(decrypted));
-    std::printf("peak RSS of the runs  %.1f MiB\n", static_cast<double>(runRssKiB) / 1024.0);
-
-    std::printf("transform   %8.2f GB/s (in memory)\n",
-                TransformGigabytesPerSecond(key, sizeMiB * kMiB));
+    bool ok = true;
+    std::uint64_t largest = 0;
+    for (const std::uint64_t sizeMiB : sizesMiB) {
+        ok = MeasureSize(sizeMiB, key, work, rounds) && ok;
+        largest = std::max(largest, sizeMiB);
+    }
+    std::printf("peak RSS of the runs  %.1f MiB\n", static_cast<double>(PeakRssKiB()) / 1024.0);
+    std::printf("transform   %.2f GB/s (in memory)\n",
+                TransformGigabytesPerSecond(key, largest * kMiB));
     fs::remove_all(work);
-    return encrypted == korvel::RunOutcome::Completed && decrypted == korvel::RunOutcome::Completed
-               ? 0
-               : 1;
+    return ok ? 0 : 1;
+}
+
+std::vector<std::uint64_t> ParseSizes(const std::string& text) {
+    std::vector<std::uint64_t> sizes;
+    std::istringstream stream(text);
+    for (std::string item; std::getline(stream, item, ',');) sizes.push_back(std::stoull(item));
+    return sizes;
 }
 
 int RunOnce(const std::string& direction, char** args) {
@@ -160,8 +272,9 @@ int main(int argc, char** argv) {
         }
         return RunOnce(argv[1], argv + 1);
     }
-    const std::uint64_t sizeMiB = argc > 1 ? std::stoull(argv[1]) : 1024;
+    const std::vector<std::uint64_t> sizesMiB = ParseSizes(argc > 1 ? argv[1] : "64,256,1024");
     const std::uint64_t keyMiB = argc > 2 ? std::stoull(argv[2]) : 1;
     const fs::path folder = argc > 3 ? fs::path(argv[3]) : fs::path("/dev/shm");
-    return Measure(sizeMiB, keyMiB, folder);
+    const int rounds = argc > 4 ? std::stoi(argv[4]) : 7;
+    return Measure(sizesMiB, keyMiB, folder, rounds);
 }

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "BinaryFile.h"
+#include "BlockBuffer.h"
 #include "FileError.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
@@ -20,7 +20,6 @@ namespace korvel {
 
 namespace {
 
-constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 constexpr std::uint64_t kHeaderSize = 10;
 constexpr std::uint64_t kBytesPerUpdate = 1000;
 
@@ -107,14 +106,14 @@ RunResult Run::Process() {
                      : (sourceLength_ > kHeaderSize ? sourceLength_ - kHeaderSize : 0);
     if (!Encrypting()) source.Seek(std::min(sourceLength_, kHeaderSize));
 
-    std::vector<std::uint8_t> block(static_cast<std::size_t>(
-        std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(dataCount, 1))));
+    BlockBuffer block(static_cast<std::size_t>(std::min<std::uint64_t>(
+        BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1))));
     for (std::uint64_t done = 0; done < dataCount;) {
         const auto count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), dataCount - done));
-        source.ReadExactly(block.data(), count);
-        keystream.Apply(block.data(), count);
-        target.Write(block.data(), count);
+            static_cast<std::size_t>(std::min<std::uint64_t>(block.Size(), dataCount - done));
+        source.ReadExactly(block.Data(), count);
+        keystream.Apply(block.Data(), count);
+        target.Write(block.Data(), count);
 
         const Interruption interruption = inProgressMode_
                                               ? ReportProgress(done + 1, done + count, dataCount)

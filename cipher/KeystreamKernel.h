@@ -16,12 +16,17 @@ constexpr std::uint8_t KeystreamByte(std::uint8_t code, std::uint8_t key) {
 void XorKeystream(std::uint8_t* data, const std::uint8_t* codes, const std::uint8_t* keys,
                   std::size_t count);
 
-// The two forms behind XorKeystream, exposed so they can be checked against each other.
+// The forms behind XorKeystream, exposed so they can be checked against each other. XorKeystream
+// takes the widest one the processor runs.
 void XorKeystreamPortable(std::uint8_t* data, const std::uint8_t* codes, const std::uint8_t* keys,
                           std::size_t count);
 bool HasVectorKernel();
 // Only when HasVectorKernel() is true.
 void XorKeystreamVector(std::uint8_t* data, const std::uint8_t* codes, const std::uint8_t* keys,
                         std::size_t count);
+bool HasWideVectorKernel();
+// Only when HasWideVectorKernel() is true.
+void XorKeystreamWideVector(std::uint8_t* data, const std::uint8_t* codes, const std::uint8_t* keys,
+                            std::size_t count);
 
 }  // namespace korvel

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include "BlockBuffer.h"
 #include "CipherRun.h"
 #include "CipherTestSupport.h"
 #include "RunMessages.h"
@@ -39,7 +41,11 @@ protected:
 };
 
 TEST_F(CipherRunTest, RoundTripsAtBoundarySizes) {
-    for (std::size_t size : {0u, 1u, 10u, 11u, 1000u, 1001u, 204800u, 204801u, 3u << 20}) {
+    constexpr std::size_t kBlock = BlockBuffer::kRunBlockSize;
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{1}, std::size_t{10}, std::size_t{11}, std::size_t{1000},
+          std::size_t{1001}, std::size_t{204800}, std::size_t{204801}, kBlock - 1, kBlock,
+          kBlock + 1, kBlock + 10, 2 * kBlock + 1, std::size_t{3} << 20}) {
         SCOPED_TRACE(size);
         const Bytes plain = PatternBytes(size, static_cast<std::uint32_t>(size));
         ASSERT_EQ(Encrypt(plain).outcome, RunOutcome::Completed);
@@ -172,6 +178,32 @@ TEST_F(CipherRunTest, DecryptionProgressCountsOnTheCiphertextLength) {
     ASSERT_EQ(observer.percents.size(), 204u);  // 204801 data bytes
     EXPECT_EQ(observer.percents.front(), 0);    // 1012 / 204811
     EXPECT_EQ(observer.percents.back(), 100);   // 204012 / 204811 = 99.6 %
+}
+
+// Updates follow data bytes 1001, 2001, ... whatever the blocks the run reads: the same sequence,
+// percent for percent, as counting byte by byte gives.
+TEST_F(CipherRunTest, ProgressSequenceDoesNotDependOnTheBlocks) {
+    constexpr std::size_t kBlock = BlockBuffer::kRunBlockSize;
+    for (const Direction direction : {Direction::Encrypt, Direction::Decrypt}) {
+        for (const std::size_t dataCount : {2 * kBlock, 2 * kBlock + 1, 5 * kBlock + 999}) {
+            SCOPED_TRACE(std::to_string(dataCount) +
+                         (direction == Direction::Encrypt ? " encrypt" : " decrypt"));
+            const std::uint64_t header = direction == Direction::Encrypt ? 0 : 10;
+            WriteBytes(folder / "source", PatternBytes(dataCount + header, 3));
+            observer.events.clear();
+            observer.percents.clear();
+            RunOn(direction, folder / "source", folder / "target");
+
+            std::vector<int> expected;
+            const double length = static_cast<double>(dataCount + header);
+            for (std::uint64_t byte = 1001; byte < dataCount; byte += 1000) {
+                const double position = static_cast<double>(header + 1 + byte);
+                expected.push_back(static_cast<int>(std::nearbyint(position / length * 100.0)));
+            }
+            EXPECT_EQ(observer.percents, expected);
+            EXPECT_EQ(Count("pump"), expected.size());
+        }
+    }
 }
 
 TEST_F(CipherRunTest, NoUpdateAfterTheLastByte) {
