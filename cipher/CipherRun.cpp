@@ -108,9 +108,16 @@ RunResult Run::Process() {
 
     BlockBuffer block(static_cast<std::size_t>(std::min<std::uint64_t>(
         BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1))));
+    // The header shifts a ciphertext by ten bytes. A first block that much shorter puts every later
+    // write on a block boundary of the target, where the system's copy into the file's pages runs
+    // aligned; otherwise each write starts ten bytes into a page.
+    std::size_t blockCount = Encrypting() && block.Size() > kHeaderSize
+                                 ? block.Size() - static_cast<std::size_t>(kHeaderSize)
+                                 : block.Size();
     for (std::uint64_t done = 0; done < dataCount;) {
         const auto count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(block.Size(), dataCount - done));
+            static_cast<std::size_t>(std::min<std::uint64_t>(blockCount, dataCount - done));
+        blockCount = block.Size();
         source.ReadExactly(block.Data(), count);
         keystream.Apply(block.Data(), count);
         target.Write(block.Data(), count);

@@ -44,8 +44,8 @@ TEST_F(CipherRunTest, RoundTripsAtBoundarySizes) {
     constexpr std::size_t kBlock = BlockBuffer::kRunBlockSize;
     for (std::size_t size :
          {std::size_t{0}, std::size_t{1}, std::size_t{10}, std::size_t{11}, std::size_t{1000},
-          std::size_t{1001}, std::size_t{204800}, std::size_t{204801}, kBlock - 1, kBlock,
-          kBlock + 1, kBlock + 10, 2 * kBlock + 1, std::size_t{3} << 20}) {
+          std::size_t{1001}, std::size_t{204800}, std::size_t{204801}, kBlock - 11, kBlock - 10,
+          kBlock - 1, kBlock, kBlock + 1, kBlock + 10, 2 * kBlock + 1, std::size_t{3} << 20}) {
         SCOPED_TRACE(size);
         const Bytes plain = PatternBytes(size, static_cast<std::uint32_t>(size));
         ASSERT_EQ(Encrypt(plain).outcome, RunOutcome::Completed);
