@@ -15,7 +15,7 @@ class BlockBuffer {
 public:
     // Large enough that the two system calls per block cost nothing beside the copies, small
     // enough that the block and the key bytes applied to it stay together in a core's
-    // second-level cache (512 KiB on the smallest we run on) between the read and the write.
+    // second-level cache (512 KiB a core on many machines) between the read and the write.
     static constexpr std::size_t kRunBlockSize = std::size_t{128} * 1024;
 
     explicit BlockBuffer(std::size_t size);
