@@ -14,7 +14,7 @@ constexpr int kDateColumn = 3;
 }  // namespace
 
 QVariant LocalisedFileColumns::data(const QModelIndex& index, int role) const {
-    const QVariant original = QIdentityProxyModel::data(index, role);
+    QVariant original = QIdentityProxyModel::data(index, role);
     const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
     if (role != Qt::DisplayRole || !files || original.toString().isEmpty()) return original;
     const QModelIndex source = mapToSource(index);
