@@ -12,7 +12,7 @@ packages=(
     libchm-dev fp-utils
     fonts-noto-cjk
     locales libc-l10n
-    xvfb openbox xdotool
+    xvfb openbox xdotool x11-utils
 )
 
 as_root=()
