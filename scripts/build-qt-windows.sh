@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Cross-builds Qt (qtbase: Core, Gui, Widgets, Test; the windows, offscreen and minimal platform
+# plugins; the Windows styles) for 64-bit Windows with mingw-w64, from Debian's own qt6-base
+# source, and installs it into the cache that scripts/windows-package.sh, scripts/windows-gui-tests.sh
+# and .ci/run use.
+#
+#   bash scripts/build-qt-windows.sh        # about 30 minutes on two cores
+#
+# KORVEL_QT_WINDOWS     where the cross-built Qt is installed (default /var/cache/korvel/qt-windows)
+# KORVEL_QT_WINDOWS_WORK where its source and build tree live (default <that>-work); kept, so that a
+#                        second run only builds what changed; delete it once the install is done.
+# KORVEL_JOBS           parallel compile jobs (default 2)
+#
+# The host's Qt (qt6-base-dev, the same version as the source) provides moc, rcc and uic.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/windows-common.sh
+work=${KORVEL_QT_WINDOWS_WORK:-$KORVEL_QT_WINDOWS-work}
+jobs=${KORVEL_JOBS:-2}
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && as_root=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+
+bash scripts/install-deps.sh
+needed=(g++-mingw-w64-x86-64-posix ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools wine wine64)
+missing=()
+for package in "${needed[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${as_root[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}"
+fi
+
+host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+
+# --- The source, through a deb-src entry derived from the machine's own apt sources.
+deb_src_list=/etc/apt/sources.list.d/korvel-deb-src.sources
+add_deb_src_entries() {
+    # Every enabled "deb" source of this release (its suites start with the release's code name)
+    # again as "deb-src": the same URIs, suites, components and keys.
+    local codename
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || { echo "Cannot tell this system's release (VERSION_CODENAME)." >&2; return 1; }
+    {
+        for file in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$file" ] && [ "$file" != "$deb_src_list" ] || continue
+            awk -v codename="$codename" '
+                function flush() {
+                    if (types ~ /(^| )deb( |$)/ && suites ~ ("(^| )" codename)) {
+                        print "Types: deb-src"; printf "%s", rest; print ""
+                    }
+                    types = ""; suites = ""; rest = ""
+                }
+                /^[ \t]*#/ { next }
+                /^[ \t]*$/ { flush(); next }
+                /^Types:/ { types = $0; sub(/^Types:[ \t]*/, "", types); next }
+                /^Suites:/ { suites = $0; sub(/^Suites:[ \t]*/, "", suites) }
+                /^Enabled:[ \t]*no/ { types = "" }
+                { rest = rest $0 "\n" }
+                END { flush() }' "$file"
+        done
+        for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+            [ -f "$file" ] || continue
+            awk -v codename="$codename" '
+                $1 == "deb" {
+                    n = 2; options = ""
+                    if ($2 ~ /^\[/) { while ($n !~ /\]$/) { options = options " " $n; n++ }
+                                      options = options " " $n; n++ }
+                    if ($(n + 1) !~ ("^" codename)) next
+                    print "Types: deb-src"; print "URIs: " $n; print "Suites: " $(n + 1)
+                    components = ""; for (i = n + 2; i <= NF; i++) components = components " " $i
+                    print "Components:" components
+                    if (match(options, /signed-by=[^] ]*/))
+                        print "Signed-By: " substr(options, RSTART + 10, RLENGTH - 10)
+                    print ""
+                }' "$file"
+        done
+    } | "${as_root[@]}" tee "$deb_src_list" >/dev/null
+    echo "Added the source entries in $deb_src_list:"
+    cat "$deb_src_list"
+    "${as_root[@]}" apt-get update -q -o DPkg::Lock::Timeout=900
+}
+
+mkdir -p "$work"
+source_dir=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | sort | tail -n 1)
+if [ -z "$source_dir" ]; then
+    if ! apt-get source --print-uris qt6-base 2>/dev/null | grep -q '\.dsc'; then
+        add_deb_src_entries
+    fi
+    (cd "$work" && apt-get source -q "qt6-base=$host_version")
+    source_dir=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | sort | tail -n 1)
+fi
+echo "Qt source: $source_dir (host Qt $host_version)"
+
+# --- Configure and build.
+# The toolchain file goes with the installed Qt, whose qt-cmake chains it for every program that
+# is built against this Qt.
+mkdir -p "$KORVEL_QT_WINDOWS"
+cp cmake/mingw-w64-x86_64.cmake "$KORVEL_QT_WINDOWS/mingw-w64-x86_64.cmake"
+rm -f "$KORVEL_QT_WINDOWS_STAMP"
+
+build_dir=$work/build
+cmake -S "$source_dir" -B "$build_dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$KORVEL_QT_WINDOWS/mingw-w64-x86_64.cmake" \
+    -DKORVEL_MINGW_SHARED_RUNTIME=ON \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_SHARED_LIBS=ON \
+    -DCMAKE_INSTALL_PREFIX="$KORVEL_QT_WINDOWS" \
+    -DQT_HOST_PATH=/usr \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_opengl=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
+    -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+    -DFEATURE_tabletevent=OFF \
+    -DFEATURE_icu=OFF -DFEATURE_zstd=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+    -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_freetype=OFF \
+    -DFEATURE_freetype=ON -DFEATURE_accessibility=ON \
+    -DFEATURE_style_windows=ON -DFEATURE_style_windowsvista=ON -DFEATURE_testlib=ON
+cmake --build "$build_dir" -j "$jobs"
+cmake --install "$build_dir"
+
+echo "$host_version" >"$KORVEL_QT_WINDOWS_STAMP"
+du -sh "$KORVEL_QT_WINDOWS"
+echo "Qt for Windows installed into $KORVEL_QT_WINDOWS."
+echo "Build the Windows package with: bash scripts/windows-package.sh"

@@ -1,0 +1,52 @@
+# Sourced by the scripts that build and run Korvel for Windows against the cross-built Qt.
+
+# Where the cross-built Qt lives: outside the clone, so that every clone and every CI run on this
+# machine shares it. scripts/build-qt-windows.sh makes it.
+KORVEL_QT_WINDOWS=${KORVEL_QT_WINDOWS:-/var/cache/korvel/qt-windows}
+# Written last by scripts/build-qt-windows.sh: a cache without it is incomplete.
+KORVEL_QT_WINDOWS_STAMP=$KORVEL_QT_WINDOWS/korvel-qt-complete
+export KORVEL_QT_WINDOWS KORVEL_QT_WINDOWS_STAMP
+KORVEL_WINDOWS_BUILD=build-windows
+
+korvel_qt_windows_ready() { [ -f "$KORVEL_QT_WINDOWS_STAMP" ]; }
+
+korvel_require_qt_windows() {
+    if ! korvel_qt_windows_ready; then
+        echo "There is no cross-built Qt for Windows in $KORVEL_QT_WINDOWS." >&2
+        echo "Build it first (about 30 minutes): bash scripts/build-qt-windows.sh" >&2
+        exit 1
+    fi
+}
+
+# The mingw runtime DLLs the Qt DLLs and the program load.
+korvel_mingw_runtime_dlls() {
+    local dll
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        x86_64-w64-mingw32-g++-posix -print-file-name="$dll"
+    done
+}
+
+# "Z:\path\to\folder" for wine, which maps the Unix root to drive Z:.
+korvel_wine_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# A private wine prefix in the build folder; the Qt DLLs and the mingw runtime on wine's PATH.
+korvel_setup_wine() {
+    export WINEDEBUG=-all WINEPREFIX="$PWD/$KORVEL_WINDOWS_BUILD/wineprefix"
+    local dlls=("$KORVEL_QT_WINDOWS/bin") dll
+    while read -r dll; do dlls+=("$(dirname "$dll")"); done < <(korvel_mingw_runtime_dlls)
+    WINEPATH=""
+    for dll in "${dlls[@]}"; do WINEPATH+="$(korvel_wine_path "$dll");"; done
+    export WINEPATH
+    mkdir -p "$WINEPREFIX"
+    # The first start creates the prefix; test discovery must not time out on it.
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# Configures the whole program, its tests included, for Windows with the cross-built Qt's
+# qt-cmake, which chains the project's mingw toolchain file.
+korvel_configure_windows_build() {
+    "$KORVEL_QT_WINDOWS/bin/qt-cmake" -S . -B "$KORVEL_WINDOWS_BUILD" -G Ninja \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+        -DKORVEL_MINGW_SHARED_RUNTIME=ON \
+        -DCMAKE_BUILD_TYPE=Release
+}
