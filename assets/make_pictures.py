@@ -391,9 +391,20 @@ def make_help_header():
     return canvas
 
 
+def save_ico(png_path, ico_path):
+    """The program's icon for Windows: one 32x32 entry holding the PNG as it is."""
+    with open(png_path, "rb") as f:
+        png = f.read()
+    header = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", 32, 32, 0, 0, 1, 32, len(png), 6 + 16)
+    with open(ico_path, "wb") as f:
+        f.write(header + entry + png)
+
+
 def main():
     make_splash().save_png(os.path.join(PICTURES, "splash.png"))
     make_icon_main().save_png(os.path.join(PICTURES, "icon_main.png"))
+    save_ico(os.path.join(PICTURES, "icon_main.png"), os.path.join(PICTURES, "korvel.ico"))
     make_icon_cipher().save_png(os.path.join(PICTURES, "icon_cipher.png"))
     make_banner_encrypt().save_png(os.path.join(PICTURES, "banner_encrypt.png"))
     make_banner_decrypt().save_png(os.path.join(PICTURES, "banner_decrypt.png"))

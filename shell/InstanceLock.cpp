@@ -34,7 +34,14 @@ InstanceLock::InstanceLock(const QString& lockFilePath) : lockFile_(lockFilePath
 }
 
 QString InstanceLock::DefaultLockFilePath() {
+#ifdef Q_OS_WIN
+    // Windows' runtime location is the user's home folder itself; the lock goes into the
+    // program's own folder under the user's local application data instead.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!folder.isEmpty() && !QDir().mkpath(folder)) folder.clear();
+#else
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+#endif
     if (folder.isEmpty()) folder = PerUserTempFolder();
     return QDir(folder).filePath(QString::fromLatin1(kLockFileName));
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -98,6 +100,23 @@ TEST_F(InstanceLockTest, UnusableLockFolderDoesNotPreventStarting) {
     InstanceLock lock(folder_.filePath(QStringLiteral("missing/folder/korvel.lock")));
     EXPECT_FALSE(lock.AnotherInstanceRuns());
 }
+
+#ifdef Q_OS_WIN
+// The lock lives in the user's own local application data, not loose in the home folder, and
+// the folder is made on first use.
+TEST(DefaultInstanceLock, LiesInTheUsersLocalApplicationDataAndWorks) {
+    const QString path = InstanceLock::DefaultLockFilePath();
+    const QString localData =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/';
+    EXPECT_TRUE(path.startsWith(localData, Qt::CaseInsensitive)) << path.toStdString();
+    EXPECT_NE(QFileInfo(path).absolutePath(), QDir::homePath()) << path.toStdString();
+
+    InstanceLock first(path);
+    ASSERT_FALSE(first.AnotherInstanceRuns());
+    InstanceLock second(path);
+    EXPECT_TRUE(second.AnotherInstanceRuns());
+}
+#endif
 
 }  // namespace
 }  // namespace korvel
