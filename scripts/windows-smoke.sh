@@ -172,6 +172,17 @@ notice=$(wait_for_new_window "$before")
 shot encrypted
 quiet xdotool windowfocus "$notice" key Return || true
 sleep 1
+# F1 hands help.chm to the system's HTML Help viewer (wine's hh.exe).
+before=$(visible_windows)
+quiet xdotool windowfocus "$form4" key F1 || true
+help_shown=no
+for _ in $(seq 30); do
+    if pgrep -f 'hh.exe' >/dev/null; then help_shown=yes; break; fi
+    sleep 0.5
+done
+sleep 3
+echo "HTML Help viewer started by F1: $help_shown"
+[ "$help_shown" = yes ] && shot help
 wineserver -k 2>/dev/null || true
 sleep 1
 
