@@ -37,9 +37,34 @@ korvel_setup_wine() {
     WINEPATH=""
     for dll in "${dlls[@]}"; do WINEPATH+="$(korvel_wine_path "$dll");"; done
     export WINEPATH
+    korvel_create_wine_prefix
+}
+
+# Creates $WINEPREFIX when it is missing and gives it Chinese fonts.
+korvel_create_wine_prefix() {
+    [ -f "$WINEPREFIX/korvel-fonts.reg" ] && return
     mkdir -p "$WINEPREFIX"
-    # The first start creates the prefix; test discovery must not time out on it.
-    wine cmd /c exit >/dev/null 2>&1 || true
+    # No Gecko or Mono installer prompts while the prefix is made.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wine cmd /c exit >/dev/null 2>&1 || true
+    # Windows' Chinese fonts are not here: their names go to Noto Sans CJK (fonts-noto-cjk),
+    # and the dialog fonts link to it for the characters they lack.
+    cat >"$WINEPREFIX/korvel-fonts.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"SimSun"="Noto Sans CJK SC"
+"NSimSun"="Noto Sans CJK SC"
+"Microsoft YaHei"="Noto Sans CJK SC"
+"Microsoft YaHei UI"="Noto Sans CJK SC"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
+"Tahoma"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
+"Segoe UI"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
+"MS Shell Dlg"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
+"MS Shell Dlg 2"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
+REG
+    wine regedit "$WINEPREFIX/korvel-fonts.reg" >/dev/null 2>&1 || true
+    wineserver -w
 }
 
 # Configures the whole program, its tests included, for Windows with the cross-built Qt's

@@ -42,8 +42,6 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display WINEPREFIX=$work/wineprefix WINEDEBUG=-all LANG=zh_CN.UTF-8
-# No Gecko or Mono installer prompts during the prefix's creation.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
     wineserver -k 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
@@ -51,26 +49,7 @@ cleanup() {
 trap cleanup EXIT
 unset WINEPATH
 sleep 1
-wine cmd /c exit >/dev/null 2>&1 || true
-# Windows' Chinese fonts are not here: their names go to Noto Sans CJK (fonts-noto-cjk), and the
-# dialog fonts link to it for the characters they lack.
-cat >"$work/fonts.reg" <<'EOF'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"SimSun"="Noto Sans CJK SC"
-"NSimSun"="Noto Sans CJK SC"
-"Microsoft YaHei"="Noto Sans CJK SC"
-"Microsoft YaHei UI"="Noto Sans CJK SC"
-
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]
-"Tahoma"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
-"Segoe UI"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
-"MS Shell Dlg"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
-"MS Shell Dlg 2"="NotoSansCJK-Regular.ttc,Noto Sans CJK SC"
-EOF
-wine regedit "$work/fonts.reg" >/dev/null 2>&1
-wineserver -w
+korvel_create_wine_prefix
 
 # ---- Helpers: windows by title, clicks in a window's client area, pasted text, screenshots
 quiet() { "$@" 2>/dev/null; }
