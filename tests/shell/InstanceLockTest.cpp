@@ -11,8 +11,34 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace korvel {
 namespace {
+
+// Sets a lock file's modification time. Windows shares a held lock file for reading only; there
+// the time goes through a handle that asks for attribute access alone, which sharing allows.
+bool Backdate(const QString& path, const QDateTime& time) {
+#ifdef Q_OS_WIN
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    HANDLE file = CreateFileW(native.c_str(), FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    constexpr qint64 kMsecsFrom1601To1970 = 11644473600000;
+    const quint64 ticks = quint64(time.toMSecsSinceEpoch() + kMsecsFrom1601To1970) * 10000;
+    const FILETIME written{DWORD(ticks & 0xffffffffu), DWORD(ticks >> 32)};
+    const bool set = SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    return set;
+#else
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(time, QFileDevice::FileModificationTime);
+#endif
+}
 
 class InstanceLockTest : public ::testing::Test {
 protected:
@@ -74,11 +100,7 @@ TEST_F(InstanceLockTest, InstanceInAnotherProcessBlocksUntilItEnds) {
 TEST_F(InstanceLockTest, LongRunningInstanceIsNotTakenForStale) {
     auto holder = StartHolder(QStringLiteral("hold"));
     // An instance that has run for a day must still block a second start.
-    QFile lockFile(LockPath());
-    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-1),
-                                     QFileDevice::FileModificationTime));
-    lockFile.close();
+    ASSERT_TRUE(Backdate(LockPath(), QDateTime::currentDateTime().addDays(-1)));
 
     InstanceLock second(LockPath());
     EXPECT_TRUE(second.AnotherInstanceRuns());

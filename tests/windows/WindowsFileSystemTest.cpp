@@ -22,7 +22,7 @@ QStringList LeftoverParts(const QString& folder) {
 }
 
 // Chooses the files through the dialogs and runs the window once.
-void Run(WindowHarness& harness, const QString& source, const QString& target) {
+void RunThroughWindow(WindowHarness& harness, const QString& source, const QString& target) {
     harness.dialogs.openAnswers.push_back(source);
     harness.dialogs.saveAnswers.push_back(target);
     harness.click("Command1");
@@ -57,8 +57,8 @@ TEST(WindowsFileSystem, ChineseNamesAndLongPathsRoundTrip) {
         if (c.folder == longFolder) EXPECT_GT(QDir::toNativeSeparators(back).size(), 260);
         WriteFile(plain, 300000);
 
-        Run(encrypt, plain, cipher);
-        Run(decrypt, cipher, back);
+        RunThroughWindow(encrypt, plain, cipher);
+        RunThroughWindow(decrypt, cipher, back);
 
         ASSERT_EQ(encrypt.dialogs.boxes.size(), 1u);
         EXPECT_EQ(encrypt.dialogs.boxes[0].kind, FakeWindowDialogs::BoxKind::Information)
@@ -88,7 +88,7 @@ protected:
 };
 
 TEST_F(WindowsTargetTest, ExistingTargetIsReplacedWhole) {
-    Run(harness, source, target);
+    RunThroughWindow(harness, source, target);
 
     ASSERT_EQ(harness.dialogs.boxes.size(), 1u);
     EXPECT_EQ(harness.dialogs.boxes[0].kind, FakeWindowDialogs::BoxKind::Information);
@@ -104,7 +104,7 @@ TEST_F(WindowsTargetTest, TargetHeldOpenByAnotherProgramGivesWriteMessageAndLose
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    Run(harness, source, target);
+    RunThroughWindow(harness, source, target);
     CloseHandle(held);
 
     ASSERT_EQ(harness.dialogs.boxes.size(), 1u);
