@@ -54,8 +54,10 @@ TEST(WindowsFileSystem, ChineseNamesAndLongPathsRoundTrip) {
         const QString plain = folder + u'/' + c.name + QStringLiteral(".txt");
         const QString cipher = folder + u'/' + c.name + QStringLiteral(".加密");
         const QString back = folder + u'/' + c.name + QStringLiteral("（解密）.txt");
-        if (c.folder == longFolder) EXPECT_GT(QDir::toNativeSeparators(back).size(), 260);
-        WriteFile(plain, 300000);
+        if (c.folder == longFolder) {
+            EXPECT_GT(QDir::toNativeSeparators(back).size(), 260);
+        }
+        WriteFile(plain, 100000);
 
         RunThroughWindow(encrypt, plain, cipher);
         RunThroughWindow(decrypt, cipher, back);
@@ -66,7 +68,7 @@ TEST(WindowsFileSystem, ChineseNamesAndLongPathsRoundTrip) {
         ASSERT_EQ(decrypt.dialogs.boxes.size(), 1u);
         EXPECT_EQ(decrypt.dialogs.boxes[0].kind, FakeWindowDialogs::BoxKind::Information)
             << decrypt.dialogs.boxes[0].text.toStdString();
-        EXPECT_EQ(QFile(cipher).size(), 300010);
+        EXPECT_EQ(QFile(cipher).size(), 100010);
         EXPECT_EQ(Contents(back), Contents(plain));
         EXPECT_TRUE(LeftoverParts(folder).isEmpty());
     }
