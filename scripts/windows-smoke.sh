@@ -53,12 +53,18 @@ korvel_create_wine_prefix
 
 # ---- Helpers: windows by title, clicks in a window's client area, pasted text, screenshots
 quiet() { "$@" 2>/dev/null; }
-visible_windows() { quiet xdotool search --onlyvisible --name '.' | sort || true; }
+# Mapped windows, the untitled file dialogs included, less wine's 1x1 input method windows.
+visible_windows() {
+    local w
+    for w in $(quiet xdotool search --onlyvisible --name '' || true); do
+        quiet xdotool getwindowgeometry "$w" | grep -q 'Geometry: 1x1$' || echo "$w"
+    done | sort
+}
 wait_for_window() {  # title -> window id
     local id
     for _ in $(seq 120); do
         id=$(quiet xdotool search --onlyvisible --name "^$1\$" | head -n 1 || true)
-        [ -n "$id" ] && { sleep 1; echo "$id"; return; }
+        [ -n "$id" ] && { sleep 3; echo "$id"; return; }
         sleep 0.5
     done
     echo "Window \"$1\" did not appear." >&2
@@ -68,12 +74,8 @@ wait_for_window() {  # title -> window id
 wait_for_new_window() {  # windows before -> the id of one that was not there
     local before=$1 id
     for _ in $(seq 120); do
-        id=$(comm -13 <(echo "$before") <(visible_windows) |
-            while read -r w; do
-                name=$(quiet xdotool getwindowname "$w" || true)
-                [ "$name" != "Default IME" ] && echo "$w"
-            done | tail -n 1)
-        [ -n "$id" ] && { sleep 1; echo "$id"; return; }
+        id=$(comm -13 <(echo "$before") <(visible_windows) | tail -n 1)
+        [ -n "$id" ] && { sleep 3; echo "$id"; return; }
         sleep 0.5
     done
     echo "No new window appeared." >&2
@@ -83,7 +85,7 @@ wait_for_new_window() {  # windows before -> the id of one that was not there
 wait_until_gone() {
     for _ in $(seq 120); do
         quiet xdotool getwindowname "$1" >/dev/null || return 0
-        quiet xdotool search --onlyvisible --name . | grep -qx "$1" || return 0
+        visible_windows | grep -qx "$1" || return 0
         sleep 0.5
     done
 }
@@ -95,7 +97,8 @@ click() {  # window x y (client pixels)
 paste_text() {
     printf '%s' "$1" | xclip -selection clipboard -t UTF8_STRING -i
     sleep 0.3
-    quiet xdotool key ctrl+a ctrl+v
+    # The dialogs' name boxes know no Ctrl+A: select the whole line, remove it, then paste.
+    quiet xdotool key End shift+Home Delete ctrl+v
     sleep 0.5
 }
 type_text() { quiet xdotool type --delay 60 "$1"; sleep 0.3; }
@@ -182,12 +185,16 @@ sleep 1
 wineserver -k 2>/dev/null || true
 
 # ---- What the runs loaded, and the round trip
-echo "DLLs loaded from the package folder:"
-grep -h 'Loaded L"' "$work"/korvel-*.log | sed -n 's/.*Loaded L"\([^"]*\)".*/\1/p' |
-    grep -i 'Korvel' | sed 's/.*\\Korvel [^\\]*\\/  /' | sort -u
-if grep -h 'Loaded L"' "$work"/korvel-*.log | grep -iv 'windows\\system32\|Korvel' | grep -q .; then
-    echo "DLLs loaded from outside the package and Windows:" >&2
-    grep -h 'Loaded L"' "$work"/korvel-*.log | grep -iv 'windows\\system32\|Korvel' >&2
+# wine loads its own DLLs as "builtin"; every "native" one came from a file.
+native_loads=$(grep -h 'Loaded L".*: native$' "$work"/korvel-*.log |
+    sed 's/.*Loaded L"\([^"]*\)".*/\1/; s/\\\\/\\/g' | sort -u)
+# (wine's log writes non-ASCII characters as escapes: compare the folder's ASCII start only)
+program_dir_wine="$(korvel_wine_path "$work")\\Korvel "
+echo "DLLs and plugins the program loaded:"
+echo "$native_loads" | sed 's/^/  /'
+if echo "$native_loads" | grep -vqiF "$program_dir_wine"; then
+    echo "The program loaded DLLs from outside its folder:" >&2
+    echo "$native_loads" | grep -viF "$program_dir_wine" >&2
     exit 1
 fi
 ls -l "$original" "$ciphertext" "$decrypted"

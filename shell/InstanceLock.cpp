@@ -1,5 +1,6 @@
 #include "InstanceLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -48,12 +49,28 @@ QString InstanceLock::DefaultLockFilePath() {
 
 bool InstanceLock::AnotherInstanceRuns() {
     if (!answer_) {
-        const bool locked = lockFile_.tryLock(0);
+        bool locked = lockFile_.tryLock(0);
+        if (!locked && LeftByEarlierProcessWithOurId()) {
+            locked = lockFile_.removeStaleLockFile() && lockFile_.tryLock(0);
+        }
         // Only a lock held by a live process means another instance. If the lock cannot be
         // made at all (folder missing or not writable), starting is better than refusing.
         answer_ = !locked && lockFile_.error() == QLockFile::LockFailedError;
     }
     return *answer_;
+}
+
+// After a crash or a power cut the next start may get the same process id as the instance that
+// left the lock (wine hands out ids in the same order every time), and the lock then looks held
+// by a live instance of this program. A lock that names this very process is such a leftover;
+// removing it still fails while a lock object of this process really holds it.
+bool InstanceLock::LeftByEarlierProcessWithOurId() {
+    qint64 pid = 0;
+    QString hostName;
+    QString appName;
+    return lockFile_.error() == QLockFile::LockFailedError &&
+           lockFile_.getLockInfo(&pid, &hostName, &appName) &&
+           pid == QCoreApplication::applicationPid();
 }
 
 }  // namespace korvel

@@ -21,6 +21,8 @@ public:
     bool AnotherInstanceRuns();
 
 private:
+    bool LeftByEarlierProcessWithOurId();
+
     QLockFile lockFile_;
     std::optional<bool> answer_;
 };

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -116,6 +117,27 @@ TEST_F(InstanceLockTest, LockLeftByCrashedInstanceDoesNotBlock) {
     EXPECT_FALSE(next.AnotherInstanceRuns());
     InstanceLock after(LockPath());
     EXPECT_TRUE(after.AnotherInstanceRuns()) << "the stale lock must have been taken over";
+}
+
+TEST_F(InstanceLockTest, LockLeftByEarlierProcessWithOurIdDoesNotBlock) {
+    QByteArray leftover;
+    {
+        QLockFile earlier(LockPath());
+        ASSERT_TRUE(earlier.tryLock(0));
+        QFile file(LockPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        leftover = file.readAll();
+    }
+    // The lock file as a crashed instance that had this process's id left it.
+    QFile file(LockPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(leftover);
+    file.close();
+
+    InstanceLock next(LockPath());
+    EXPECT_FALSE(next.AnotherInstanceRuns());
+    InstanceLock second(LockPath());
+    EXPECT_TRUE(second.AnotherInstanceRuns()) << "the lock taken over must hold";
 }
 
 TEST_F(InstanceLockTest, UnusableLockFolderDoesNotPreventStarting) {
