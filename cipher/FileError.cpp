@@ -6,10 +6,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-// Older mingw-w64 headers (Debian 12's) lack this one.
-#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
-#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
-#endif
 #endif
 
 namespace korvel {
