@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -101,30 +102,41 @@ bool TemporaryTarget::CreateUnnamed() {
 #endif
 }
 
-void TemporaryTarget::CreateNamed() {
+// Tries fresh names until `claim` makes the file under one (returning 0) or fails otherwise than
+// by finding the name taken (returning the error number). The signal clean-up is armed in the
+// same step as the name appears.
+void TemporaryTarget::ClaimNewName(const std::function<int(const fs::path&)>& claim) {
     for (int attempt = 0; attempt < kNamingAttempts; ++attempt) {
         const fs::path name = NewTemporaryName();
-#ifdef _WIN32
-        const fs::path full = location_.folder / name;
-        const int descriptor =
-            _wopen(full.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
-                   _S_IREAD | _S_IWRITE);
-        const int error = errno;
-#else
         InterruptCleanup::Hold hold;
-        const int descriptor = openat(folder_, name.c_str(),
-                                      O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
-        const int error = errno;
-        if (descriptor >= 0) cleanupSlot_ = InterruptCleanup::Arm(folder_, name.c_str());
-#endif
-        if (descriptor >= 0) {
+        const int error = claim(name);
+        if (error == 0) {
             tempName_ = name;
-            file_ = BinaryFile::AdoptForWriting(descriptor, target_);
+#ifndef _WIN32
+            cleanupSlot_ = InterruptCleanup::Arm(folder_, name.c_str());
+#endif
             return;
         }
         if (error != EEXIST) Fail(error);
     }
     Fail(EEXIST);
+}
+
+void TemporaryTarget::CreateNamed() {
+    ClaimNewName([this](const fs::path& name) {
+#ifdef _WIN32
+        const fs::path full = location_.folder / name;
+        const int descriptor =
+            _wopen(full.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                   _S_IREAD | _S_IWRITE);
+#else
+        const int descriptor = openat(folder_, name.c_str(),
+                                      O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+#endif
+        if (descriptor < 0) return errno;
+        file_ = BinaryFile::AdoptForWriting(descriptor, target_);
+        return 0;
+    });
 }
 
 void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
@@ -164,24 +176,15 @@ void TemporaryTarget::GiveFinalAccess() {
 void TemporaryTarget::NameUnnamed() {
 #ifndef _WIN32
     const std::string self = "/proc/self/fd/" + std::to_string(file_.Descriptor());
-    for (int attempt = 0; attempt < kNamingAttempts; ++attempt) {
-        const fs::path name = NewTemporaryName();
-        InterruptCleanup::Hold hold;
+    ClaimNewName([&](const fs::path& name) {
         int linked = linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
         if (linked != 0 && errno == ENOENT) {  // no /proc
             linked = linkat(file_.Descriptor(), "", folder_, name.c_str(), AT_EMPTY_PATH);
         }
 #endif
-        const int error = errno;
-        if (linked == 0) {
-            tempName_ = name;
-            cleanupSlot_ = InterruptCleanup::Arm(folder_, name.c_str());
-            return;
-        }
-        if (error != EEXIST) Fail(error);
-    }
-    Fail(EEXIST);
+        return linked == 0 ? 0 : errno;
+    });
 #endif
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "BinaryFile.h"
@@ -45,6 +46,7 @@ private:
     std::filesystem::path NewTemporaryName() const;
     void Create();
     bool CreateUnnamed();
+    void ClaimNewName(const std::function<int(const std::filesystem::path&)>& claim);
     void CreateNamed();
     void GiveFinalAccess();
     void NameUnnamed();
