@@ -1,18 +1,5 @@
 #include "InterruptCleanup.h"
 
-#ifdef _WIN32
-
-namespace korvel {
-
-InterruptCleanup::Hold::Hold() = default;
-InterruptCleanup::Hold::~Hold() = default;
-int InterruptCleanup::Arm(int, const char*) { return -1; }
-void InterruptCleanup::Disarm(int) {}
-
-}  // namespace korvel
-
-#else
-
 #include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
@@ -62,21 +49,7 @@ void InstallHandlers() {
     }
 }
 
-sigset_t HandledSet() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signalNumber : kHandledSignals) sigaddset(&set, signalNumber);
-    return set;
-}
-
 }  // namespace
-
-InterruptCleanup::Hold::Hold() {
-    const sigset_t handled = HandledSet();
-    pthread_sigmask(SIG_BLOCK, &handled, &saved_);
-}
-
-InterruptCleanup::Hold::~Hold() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
 
 int InterruptCleanup::Arm(int folderDescriptor, const char* name) {
     static std::once_flag installed;
@@ -99,5 +72,3 @@ void InterruptCleanup::Disarm(int slot) {
 }
 
 }  // namespace korvel
-
-#endif
