@@ -25,8 +25,9 @@ std::wstring Upper(std::wstring text) {
 }
 
 bool IsReservedName(const std::wstring& name) {
-    // The part before the first dot, without trailing spaces, is what Windows compares.
-    std::wstring stem = Upper(name.substr(0, name.find(L'.')));
+    // The part before the first dot (or the colon of "COM1:"), without trailing spaces, is what
+    // Windows compares.
+    std::wstring stem = Upper(name.substr(0, name.find_first_of(L".:")));
     while (!stem.empty() && stem.back() == L' ') stem.pop_back();
     for (const wchar_t* reserved : {L"CON", L"NUL", L"AUX", L"PRN", L"CONIN$", L"CONOUT$"}) {
         if (stem == reserved) return true;

@@ -86,13 +86,26 @@ bool IsPlainDiskFile(HANDLE handle) {
              (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// Renames the open file within its folder, open as `folder`; fails if the name is taken.
-bool RenameWithin(HANDLE file, HANDLE folder, const std::wstring& name) {
+// The path in the form the file system's own rename takes: "\??\C:\folder\name" or
+// "\??\UNC\server\share\name". A name alone would be taken relative to a folder that differs
+// between systems.
+std::wstring SystemPathOf(const fs::path& path) {
+    std::error_code error;
+    const std::wstring full =
+        fs::absolute(path, error).lexically_normal().make_preferred().native();
+    if (full.starts_with(L"\\\\?\\")) return L"\\??\\" + full.substr(4);
+    if (full.starts_with(L"\\\\")) return L"\\??\\UNC\\" + full.substr(2);
+    return L"\\??\\" + full;
+}
+
+// Gives the open file the name `to`; fails if a file has that name already.
+bool RenameOpenFile(HANDLE file, const fs::path& to) {
+    const std::wstring name = SystemPathOf(to);
     const std::size_t nameBytes = name.size() * sizeof(wchar_t);
     std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = FALSE;
-    rename->RootDirectory = folder;
+    rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     std::memcpy(rename->FileName, name.c_str(), nameBytes + sizeof(wchar_t));
     return SetFileInformationByHandle(file, FileRenameInfo, rename,
@@ -176,19 +189,10 @@ void TargetFolder::Keep(BinaryFile& file) {
 void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
     const fs::path from = location_.folder / name;
     std::error_code ignored;
-    if (!fs::exists(location_.file, ignored)) {
-        const HANDLE folder =
-            CreateFileW(location_.folder.c_str(), FILE_TRAVERSE | FILE_ADD_FILE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        const bool renamed = folder != INVALID_HANDLE_VALUE &&
-                             RenameWithin(HandleOf(file), folder, location_.name.native());
-        if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
-        if (renamed) {
-            FlushFileBuffers(HandleOf(file));
-            file.Close();
-            return;
-        }
+    if (!fs::exists(location_.file, ignored) && RenameOpenFile(HandleOf(file), location_.file)) {
+        FlushFileBuffers(HandleOf(file));
+        file.Close();
+        return;
     }
     file.Close();
     const bool replaced =
