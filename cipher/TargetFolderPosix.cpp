@@ -108,19 +108,28 @@ bool TargetFolder::CreateUnnamed(BinaryFile& file) {
 #endif
 }
 
-// The signal clean-up is armed before the name exists, so a signal that lands on any thread
-// once the file is there removes it; it is disarmed again when the name was someone else's.
+// The signal clean-up is armed before the name exists and confirmed once it does, so a signal
+// that lands on any thread removes the file; it is disarmed when the name was someone else's.
 bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
-    const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
-    const int descriptor = openat(native_->folder, name.c_str(),
-                                  O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+    int descriptor = -1;
+    int error = 0;
+    {
+        const InterruptCleanup::Hold hold;
+        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
+        descriptor = openat(native_->folder, name.c_str(),
+                            O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+        error = errno;
+        if (descriptor >= 0) {
+            InterruptCleanup::Confirm(slot);
+            native_->cleanupSlot = slot;
+        } else {
+            InterruptCleanup::Disarm(slot);
+        }
+    }
     if (descriptor < 0) {
-        const int error = errno;
-        InterruptCleanup::Disarm(slot);
         if (error == EEXIST) return false;
         Fail(error);
     }
-    native_->cleanupSlot = slot;
     file = BinaryFile::AdoptForWriting(descriptor, target_);
     HoldAgainstSweeps(descriptor);
     // A sweep that had the file in hand before this run's lock removed it: take another name.
@@ -133,21 +142,30 @@ bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
 }
 
 bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
-    const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
     const std::string self = "/proc/self/fd/" + std::to_string(file.Descriptor());
-    int linked = linkat(AT_FDCWD, self.c_str(), native_->folder, name.c_str(), AT_SYMLINK_FOLLOW);
+    int linked = -1;
+    int error = 0;
+    {
+        const InterruptCleanup::Hold hold;
+        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
+        linked = linkat(AT_FDCWD, self.c_str(), native_->folder, name.c_str(), AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
-    if (linked != 0 && errno == ENOENT) {  // no /proc
-        linked = linkat(file.Descriptor(), "", native_->folder, name.c_str(), AT_EMPTY_PATH);
-    }
+        if (linked != 0 && errno == ENOENT) {  // no /proc
+            linked = linkat(file.Descriptor(), "", native_->folder, name.c_str(), AT_EMPTY_PATH);
+        }
 #endif
+        error = errno;
+        if (linked == 0) {
+            InterruptCleanup::Confirm(slot);
+            native_->cleanupSlot = slot;
+        } else {
+            InterruptCleanup::Disarm(slot);
+        }
+    }
     if (linked != 0) {
-        const int error = errno;
-        InterruptCleanup::Disarm(slot);
         if (error == EEXIST) return false;
         Fail(error);
     }
-    native_->cleanupSlot = slot;
     return true;
 }
 

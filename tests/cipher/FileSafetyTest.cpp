@@ -14,6 +14,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <random>
+#include <thread>
 
 #include "CipherRun.h"
 #include "CipherTestSupport.h"
@@ -297,6 +299,39 @@ TEST_F(FileSafetyTest, TargetNamesNearTheFileSystemsLimitEncryptAndDecrypt) {
         fs::remove(folder / longest);
     }
     EXPECT_EQ(folder.Listing(), untouched);
+}
+
+// A signal sent to the process lands on whichever thread does not hold it back, here the main
+// thread, while another thread makes and removes temporary files as fast as it can. Wherever
+// it lands in that work, no named file may stay.
+TEST_F(FileSafetyTest, SignalLandingOnAnotherThreadWhileAFileIsMadeLeavesNoFile) {
+    std::mt19937 delays(7);
+    for (int trial = 0; trial < 200; ++trial) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            TemporaryTarget::PreferUnnamedFiles(false);
+            std::thread worker([&] {
+                for (bool first = true;; first = false) {
+                    { TemporaryTarget made(folder / "old", 0600); }
+                    if (first && write(ready[1], "x", 1) != 1) _exit(1);
+                }
+            });
+            worker.detach();
+            for (;;) pause();
+        }
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        close(ready[1]);
+        usleep(delays() % 500);
+        kill(child, SIGTERM);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        ASSERT_EQ(folder.Listing(), untouched) << "trial " << trial;
+    }
 }
 
 // Where the file system has no unnamed files, SIGKILL leaves a named file. The next run to the
