@@ -38,10 +38,12 @@ public:
     // Gives an unnamed file `name`; false when the name is taken.
     bool NameUnnamed(BinaryFile& file, const std::filesystem::path& name);
 
-    // Gives the file the target's access: an existing target's owner and mode on POSIX (on
-    // Windows replacing the target keeps its access); otherwise newFilePermissions less the umask.
+    // Gives the file the target's access. POSIX: an existing target's owner and mode, otherwise
+    // newFilePermissions less the umask. Windows: nothing here; Replace keeps an existing
+    // target's access, and a new target keeps the file's private access.
     void GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions);
-    // Cancels the removal when the program dies, just before the file takes the target's place.
+    // Cancels the removal by the system (Windows) just before the file takes the target's place;
+    // the signal clean-up (POSIX) stays armed until Replace.
     void Keep(BinaryFile& file);
     // Puts the file named `name` in the target's place, closes it and makes the change lasting.
     void Replace(BinaryFile& file, const std::filesystem::path& name);
