@@ -13,7 +13,12 @@ public:
     // Opens a regular file for reading. A FIFO, device or socket is refused without waiting for
     // a writer and without reading from it, so such a node can neither hang a run nor feed it an
     // endless stream.
+    // On Windows, a name that stands for a device (CON, NUL, COM1, "\\.\pipe\x") is refused
+    // without being opened, and so is whatever is not a file on a disk.
     static BinaryFile OpenForReading(const std::filesystem::path& path);
+    // Whether OpenForReading has something to open or refuse: a file system entry, or a device
+    // name, which exists although the file system does not list it.
+    static bool MayBeOpened(const std::filesystem::path& path);
     // Creates a new file; fails if one exists already.
     static BinaryFile CreateNew(const std::filesystem::path& path);
     // Takes over a descriptor opened for writing.

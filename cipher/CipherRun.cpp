@@ -73,16 +73,14 @@ RunResult Run::Execute() {
 }
 
 std::optional<const char*> Run::Refusal() const {
-    namespace fs = std::filesystem;
     if (request_.source.empty()) return texts_.emptySource;
     if (request_.target.empty()) return texts_.emptyTarget;
     if (request_.source.native() == request_.target.native()) return texts_.samePaths;
     if (const auto problem = PasswordProblem(request_.password)) return problem;
     if (NameSameFile(request_.source, request_.target)) return texts_.samePaths;
     if (NameSameFile(request_.target, request_.keyFile)) return kTargetIsKeyFile;
-    std::error_code ignored;
-    if (!fs::exists(request_.source, ignored)) return texts_.missingSource;
-    if (!fs::exists(request_.keyFile, ignored)) return kMissingKeyFile;
+    if (!BinaryFile::MayBeOpened(request_.source)) return texts_.missingSource;
+    if (!BinaryFile::MayBeOpened(request_.keyFile)) return kMissingKeyFile;
     return std::nullopt;
 }
 

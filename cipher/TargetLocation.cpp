@@ -4,13 +4,8 @@
 #include <system_error>
 
 #include "FileError.h"
+#include "FileSystemCalls.h"
 #include "RunMessages.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace korvel {
 
@@ -32,21 +27,18 @@ fs::path FollowLinks(const fs::path& target) {
     throw FileError(FileAccess::Write, target, SystemReason(ELOOP));
 }
 
-// Whether the user who started the program, not the one it may run as, may write the file. The
-// superuser may, as with cp.
-bool UserMayWrite(const fs::path& file) {
-#ifdef _WIN32
-    return _waccess(file.c_str(), 2) == 0;
-#else
-    return access(file.c_str(), W_OK) == 0;
-#endif
-}
-
 }  // namespace
 
 TargetLocation TargetLocation::Of(const fs::path& target) {
+    // Writing to NUL would "complete" while keeping nothing; nothing is created for a device.
+    if (FileSystemCalls::NamesDevice(target)) {
+        throw FileError(FileAccess::Write, target, kNotRegularFile);
+    }
     TargetLocation location;
     location.file = FollowLinks(target);
+    if (FileSystemCalls::NamesDevice(location.file)) {
+        throw FileError(FileAccess::Write, target, kNotRegularFile);
+    }
     std::error_code error;
     const fs::file_status status = fs::symlink_status(location.file, error);
     if (fs::is_directory(status)) throw FileError(FileAccess::Write, target, SystemReason(EISDIR));
@@ -55,7 +47,7 @@ TargetLocation TargetLocation::Of(const fs::path& target) {
             throw FileError(FileAccess::Write, target, kNotRegularFile);
         }
         errno = 0;
-        if (!UserMayWrite(location.file)) {
+        if (!FileSystemCalls::UserMayWrite(location.file)) {
             throw FileError(FileAccess::Write, target, SystemReason(errno ? errno : EACCES));
         }
     }

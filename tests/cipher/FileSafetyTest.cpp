@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -13,6 +14,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <random>
+#include <thread>
 
 #include "CipherRun.h"
 #include "CipherTestSupport.h"
@@ -295,6 +298,77 @@ TEST_F(FileSafetyTest, TargetNamesNearTheFileSystemsLimitEncryptAndDecrypt) {
         ExpectHoldsThePlainText(folder / longest);
         fs::remove(folder / longest);
     }
+    EXPECT_EQ(folder.Listing(), untouched);
+}
+
+// A signal sent to the process lands on whichever thread does not hold it back, here the main
+// thread, while another thread makes and removes temporary files as fast as it can. Wherever
+// it lands in that work, no named file may stay.
+TEST_F(FileSafetyTest, SignalLandingOnAnotherThreadWhileAFileIsMadeLeavesNoFile) {
+    std::mt19937 delays(7);
+    for (int trial = 0; trial < 200; ++trial) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            TemporaryTarget::PreferUnnamedFiles(false);
+            std::thread worker([&] {
+                for (bool first = true;; first = false) {
+                    { TemporaryTarget made(folder / "old", 0600); }
+                    if (first && write(ready[1], "x", 1) != 1) _exit(1);
+                }
+            });
+            worker.detach();
+            for (;;) pause();
+        }
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
+        close(ready[1]);
+        usleep(delays() % 500);
+        kill(child, SIGTERM);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        ASSERT_EQ(folder.Listing(), untouched) << "trial " << trial;
+    }
+}
+
+// Where the file system has no unnamed files, SIGKILL leaves a named file. The next run to the
+// target removes it, but never one that a live run holds locked.
+TEST_F(FileSafetyTest, NextRunSweepsTheLeftoverOfAKilledRunButNotAFileALiveRunHolds) {
+    TemporaryTarget::PreferUnnamedFiles(false);
+    const pid_t killed = ChildInTheMiddleOfARun(false);
+    kill(killed, SIGKILL);
+    waitpid(killed, nullptr, 0);
+    std::vector<std::string> leftovers;
+    for (const auto& name : folder.Listing()) {
+        if (name.rfind("old.korvel-", 0) == 0) leftovers.push_back(name);
+    }
+    ASSERT_EQ(leftovers.size(), 1u);
+
+    const std::string held = "old.korvel-abcdef.part";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const int file = open((folder / held).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
+        if (file >= 0 && flock(file, LOCK_EX) == 0 && write(ready[1], "x", 1) == 1) pause();
+        _exit(1);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+
+    ASSERT_EQ(Encrypt(folder / "plain", folder / "old").outcome, RunOutcome::Completed);
+    ExpectHoldsThePlainText(folder / "old");
+    EXPECT_FALSE(fs::exists(folder / leftovers[0]));
+    EXPECT_TRUE(fs::exists(folder / held));
+
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    ASSERT_EQ(Encrypt(folder / "plain", folder / "old").outcome, RunOutcome::Completed);
     EXPECT_EQ(folder.Listing(), untouched);
 }
 

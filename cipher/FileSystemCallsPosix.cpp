@@ -1,0 +1,57 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileSystemCalls.h"
+
+namespace korvel {
+
+int FileSystemCalls::OpenToRead(const std::filesystem::path& path) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer, possibly for ever.
+    return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+int FileSystemCalls::OpenNew(const std::filesystem::path& path) {
+    return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+bool FileSystemCalls::Describe(int descriptor, Facts& facts) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) return false;
+    facts.folder = S_ISDIR(status.st_mode);
+    facts.regular = S_ISREG(status.st_mode);
+    facts.size = static_cast<std::uint64_t>(status.st_size);
+    facts.permissions = static_cast<unsigned>(status.st_mode) & 0777u;
+    return true;
+}
+
+bool FileSystemCalls::ReadyForBlockingReads(int descriptor) {
+    const int flags = fcntl(descriptor, F_GETFL);
+    return flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+long long FileSystemCalls::ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count) {
+    return read(descriptor, buffer, count);
+}
+
+long long FileSystemCalls::WriteSome(int descriptor, const std::uint8_t* buffer,
+                                     std::size_t count) {
+    return write(descriptor, buffer, count);
+}
+
+bool FileSystemCalls::SeekTo(int descriptor, std::uint64_t offset) {
+    return lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+int FileSystemCalls::SyncToDisk(int descriptor) { return fsync(descriptor); }
+
+int FileSystemCalls::Close(int descriptor) { return close(descriptor); }
+
+bool FileSystemCalls::NamesDevice(const std::filesystem::path&) { return false; }
+
+bool FileSystemCalls::UserMayWrite(const std::filesystem::path& file) {
+    // The superuser may, as with cp.
+    return access(file.c_str(), W_OK) == 0;
+}
+
+}  // namespace korvel

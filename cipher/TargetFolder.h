@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "BinaryFile.h"
+#include "TargetLocation.h"
+
+namespace korvel {
+
+// The folder a target lives in, and the system calls a run's temporary file needs there: create
+// it private (and unnamed where the system allows), hold it against other runs' sweeps, name it,
+// put it in the target's place, remove it, and sweep the leftovers of runs that died. One
+// implementation for POSIX (TargetFolderPosix.cpp), one for Windows (TargetFolderWindows.cpp).
+// Failures throw FileError naming the target.
+class TargetFolder {
+public:
+    TargetFolder(const TargetLocation& location, std::filesystem::path target);
+    TargetFolder(const TargetFolder&) = delete;
+    TargetFolder& operator=(const TargetFolder&) = delete;
+    ~TargetFolder();
+
+    // The longest file name the folder takes.
+    std::size_t NameLimit() const;
+
+    // Removes the files in the folder whose names `isLeftover` accepts and that no live run
+    // holds. Anything that cannot be examined or removed is left as it is.
+    void SweepLeftovers(const std::function<bool(const std::filesystem::path&)>& isLeftover);
+
+    // A file without a name, private to the user; false where the folder cannot have one.
+    bool CreateUnnamed(BinaryFile& file);
+    // Creates a file under `name` that only the user can open, held by this run, and removed
+    // when the program dies (by the system on Windows, by a terminating signal on POSIX).
+    // False when the name is taken.
+    bool CreatePrivate(const std::filesystem::path& name, BinaryFile& file);
+    // Gives an unnamed file `name`; false when the name is taken.
+    bool NameUnnamed(BinaryFile& file, const std::filesystem::path& name);
+
+    // Gives the file the target's access. POSIX: an existing target's owner and mode, otherwise
+    // newFilePermissions less the umask. Windows: nothing here; Replace keeps an existing
+    // target's access, and a new target keeps the file's private access.
+    void GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions);
+    // Cancels the removal by the system (Windows) just before the file takes the target's place;
+    // the signal clean-up (POSIX) stays armed until Replace.
+    void Keep(BinaryFile& file);
+    // Puts the file named `name` in the target's place, closes it and makes the change lasting.
+    void Replace(BinaryFile& file, const std::filesystem::path& name);
+    // Closes the file and removes `name`.
+    void Remove(BinaryFile& file, const std::filesystem::path& name) noexcept;
+
+private:
+    struct Native;
+    [[noreturn]] void Fail(int errorNumber) const;
+
+    TargetLocation location_;
+    std::filesystem::path target_;
+    std::unique_ptr<Native> native_;
+};
+
+}  // namespace korvel

@@ -1,0 +1,216 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "FileError.h"
+#include "InterruptCleanup.h"
+#include "TargetFolder.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kUsualNameLimit = 255;
+
+// Read where the system tells it (Linux 4.7 and later), since setting the umask to learn it
+// would change it for a moment for every thread of the process.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    const mode_t mask = umask(077);
+    umask(mask);
+    return mask;
+}
+
+// Waits for a sweep that has the file in hand to let go; fails only where the file system has
+// no locks, and then no sweep can take the file either.
+void HoldAgainstSweeps(int descriptor) {
+    while (flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+bool SameFile(const struct stat& one, const struct stat& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+}  // namespace
+
+struct TargetFolder::Native {
+    int folder = -1;       // the folder, open
+    int cleanupSlot = -1;  // the temporary file's entry in the signal clean-up
+};
+
+TargetFolder::TargetFolder(const TargetLocation& location, fs::path target)
+    : location_(location), target_(std::move(target)), native_(std::make_unique<Native>()) {
+    native_->folder = open(location_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (native_->folder < 0) Fail(errno);
+}
+
+TargetFolder::~TargetFolder() {
+    InterruptCleanup::Disarm(native_->cleanupSlot);
+    if (native_->folder >= 0) close(native_->folder);
+}
+
+void TargetFolder::Fail(int errorNumber) const {
+    throw FileError(FileAccess::Write, target_, SystemReason(errorNumber));
+}
+
+std::size_t TargetFolder::NameLimit() const {
+    const long limit = fpathconf(native_->folder, _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : kUsualNameLimit;
+}
+
+// A live run holds its file locked, so only a file whose lock can be had is a leftover. It is
+// removed only if the name still leads to the file that was locked.
+void TargetFolder::SweepLeftovers(const std::function<bool(const fs::path&)>& isLeftover) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(location_.folder, error)) {
+        const fs::path name = entry.path().filename();
+        if (!isLeftover(name)) continue;
+        const int descriptor = openat(native_->folder, name.c_str(),
+                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor < 0) continue;
+        struct stat locked {
+        }, named{};
+        if (fstat(descriptor, &locked) == 0 && S_ISREG(locked.st_mode) &&
+            flock(descriptor, LOCK_EX | LOCK_NB) == 0 &&
+            fstatat(native_->folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(locked, named)) {
+            unlinkat(native_->folder, name.c_str(), 0);
+        }
+        close(descriptor);
+    }
+}
+
+bool TargetFolder::CreateUnnamed(BinaryFile& file) {
+#ifdef O_TMPFILE
+    const int descriptor = openat(native_->folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // A file system without unnamed files, or a folder that refuses: the named way says why.
+    if (descriptor < 0) return false;
+    file = BinaryFile::AdoptForWriting(descriptor, target_);
+    HoldAgainstSweeps(descriptor);  // for the moment it has a name
+    return true;
+#else
+    (void)file;
+    return false;
+#endif
+}
+
+// The signal clean-up is armed before the name exists and confirmed once it does, so a signal
+// that lands on any thread removes the file; it is disarmed when the name was someone else's.
+bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
+    int descriptor = -1;
+    int error = 0;
+    {
+        const InterruptCleanup::Hold hold;
+        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
+        descriptor = openat(native_->folder, name.c_str(),
+                            O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+        error = errno;
+        if (descriptor >= 0) {
+            InterruptCleanup::Confirm(slot);
+            native_->cleanupSlot = slot;
+        } else {
+            InterruptCleanup::Disarm(slot);
+        }
+    }
+    if (descriptor < 0) {
+        if (error == EEXIST) return false;
+        Fail(error);
+    }
+    file = BinaryFile::AdoptForWriting(descriptor, target_);
+    HoldAgainstSweeps(descriptor);
+    // A sweep that had the file in hand before this run's lock removed it: take another name.
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && status.st_nlink == 0) {
+        Remove(file, {});
+        return false;
+    }
+    return true;
+}
+
+bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(file.Descriptor());
+    int linked = -1;
+    int error = 0;
+    {
+        const InterruptCleanup::Hold hold;
+        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
+        linked = linkat(AT_FDCWD, self.c_str(), native_->folder, name.c_str(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+        if (linked != 0 && errno == ENOENT) {  // no /proc
+            linked = linkat(file.Descriptor(), "", native_->folder, name.c_str(), AT_EMPTY_PATH);
+        }
+#endif
+        error = errno;
+        if (linked == 0) {
+            InterruptCleanup::Confirm(slot);
+            native_->cleanupSlot = slot;
+        } else {
+            InterruptCleanup::Disarm(slot);
+        }
+    }
+    if (linked != 0) {
+        if (error == EEXIST) return false;
+        Fail(error);
+    }
+    return true;
+}
+
+// Set on the open file, never by name, so nothing can swap the file in between.
+void TargetFolder::GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions) {
+    const int descriptor = file.Descriptor();
+    struct stat existing {};
+    if (fstatat(native_->folder, location_.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(existing.st_mode)) {
+        // Owner first, since a change of owner may clear mode bits. A process that may not give
+        // the file away keeps at least the group where it can. Set-id and sticky bits are dropped.
+        if (fchown(descriptor, existing.st_uid, existing.st_gid) != 0 &&
+            fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+            // The file stays the user's own, with the mode below.
+        }
+        if (fchmod(descriptor, existing.st_mode & 0777) != 0) Fail(errno);
+    } else if (fchmod(descriptor, newFilePermissions & 0777 & ~CurrentUmask()) != 0) {
+        Fail(errno);
+    }
+}
+
+void TargetFolder::Keep(BinaryFile&) {
+    // A named file here is removed by the signal clean-up until Replace disarms it.
+}
+
+// Renamed while still open and locked, so that no other run's sweep takes it in between.
+void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
+    if (renameat(native_->folder, name.c_str(), native_->folder, location_.name.c_str()) != 0) {
+        Fail(errno);
+    }
+    InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
+    file.Close();
+    // The new name lasts through a power cut only once the folder is on disk too. Some file
+    // systems cannot sync a folder; only a failed write is a failure here.
+    if (fsync(native_->folder) != 0 && errno == EIO) Fail(errno);
+}
+
+void TargetFolder::Remove(BinaryFile& file, const fs::path& name) noexcept {
+    if (!name.empty()) unlinkat(native_->folder, name.c_str(), 0);
+    InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
+    try {
+        file.Close();
+    } catch (const FileError&) {
+        // The file is being thrown away; a failed final write does not matter.
+    }
+}
+
+}  // namespace korvel
