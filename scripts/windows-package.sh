@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds korvel.exe for 64-bit Windows against the cross-built Qt (scripts/build-qt-windows.sh)
-# and packs the portable folder and zip:
+# and packs the setup, the portable folder and its zip:
+#   out/korvel-<version>-setup.exe          the setup (installer/korvel.nsi, built with NSIS)
 #   out/korvel-<version>-windows-x64/       korvel.exe, help.chm, README.txt, the DLLs it needs
 #   out/korvel-<version>-windows-x64.zip
-# The package never holds a key file.
+# Neither holds a key file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
@@ -81,6 +82,8 @@ EOF
 } >"$package/README.txt"
 
 (cd out && cmake -E tar cf "$name.zip" --format=zip "$name")
+
+bash scripts/windows-setup.sh "$package" "$version"
 
 echo "Windows' own DLLs it imports: ${system_dlls[*]}"
 echo "Package folder: $package"
