@@ -55,6 +55,8 @@ Var UninstallFinishText
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "wizard.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "wizard.bmp"
 !define MUI_ABORTWARNING
 !define MUI_ABORTWARNING_TEXT "确实要退出 ${PRODUCT} 安装程序吗？"
 
@@ -70,6 +72,7 @@ Page custom KeyFilePageShow KeyFilePageLeave
 !define MUI_FINISHPAGE_TEXT "${PRODUCT} 已安装到 $INSTDIR。$\r$\n$\r$\n可以从“开始”菜单启动它，也可以在资源管理器中右键单击文件，选择“发送到” → “Korvel 文件加密”。"
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "将从计算机中删除 ${PRODUCT} 的程序文件、快捷方式和“发送到”菜单项。程序文件夹中的密钥文件 uae 不会被删除。"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$UninstallFinishText"
