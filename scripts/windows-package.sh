@@ -77,6 +77,7 @@ Korvel $version（Windows 64 位，免安装版）
 3. 双击 korvel.exe 启动。
 
 按 F1 或点击“使用说明”打开帮助 help.chm。
+需要“开始”菜单、“发送到”菜单项和卸载功能时，请改用安装程序 korvel-$version-setup.exe。
 文件夹里的其他文件（DLL 文件、platforms、styles、translations、qt.conf）是运行所必需的，请勿删除。
 EOF
 } >"$package/README.txt"
