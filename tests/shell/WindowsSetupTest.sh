@@ -145,11 +145,12 @@ sent_file_is_encrypted() {
     # What Explorer does for "Send to": open the shortcut with the file as its argument.
     (wine start /unix "$send_to_link" "$(korvel_wine_path "$plaintext")" >"$work/send-to.log" 2>&1 &)
     local splash main form4 before
-    splash=$(wait_for_window Form2)
+    # (set -e does not hold inside a checked function: each step says itself when it fails)
+    splash=$(wait_for_window Form2) || return 1
     click "$splash" 100 100
-    main=$(wait_for_window 'Korvel加密')
+    main=$(wait_for_window 'Korvel加密') || return 1
     click "$main" 120 112
-    form4=$(wait_for_window '文件加密')
+    form4=$(wait_for_window '文件加密') || return 1
     shot sent-to-form4
     # A second start with a file while it runs ends silently.
     before=$(visible_windows)
@@ -160,7 +161,7 @@ sent_file_is_encrypted() {
     fill_cipher_window "$form4" "" "$ciphertext" "$password"
     before=$(visible_windows)
     click "$form4" "${run_button[@]}"
-    wait_for_new_window "$before" >/dev/null
+    wait_for_new_window "$before" >/dev/null || return 1
     shot sent-to-encrypted
     wineserver -k 2>/dev/null || true
     wineserver -w
