@@ -44,7 +44,7 @@ next_page components
 quiet xdotool key Return  # installs
 sleep 8
 shot setup-finish
-click "$window" 210 190  # "启动 Korvel 文件加密" off
+click "$window" 216 201  # "启动 Korvel 文件加密" off
 sleep 0.5
 quiet xdotool key Return
 wait_until_gone "$window"
@@ -71,5 +71,5 @@ quiet xdotool key Return  # uninstalls
 sleep 6
 shot uninstall-finish
 quiet xdotool key Return
-wineserver -w
+sleep 3
 echo "Left in the program's folder: $(ls "$folder")"
