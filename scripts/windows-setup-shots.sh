@@ -73,3 +73,5 @@ shot uninstall-finish
 quiet xdotool key Return
 sleep 3
 echo "Left in the program's folder: $(ls "$folder")"
+# The key file chosen on the page was copied, and the uninstaller left it there.
+cmp "$work/我的密钥/uae" "$folder/uae"
