@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds korvel.exe for 64-bit Windows against the cross-built Qt (scripts/build-qt-windows.sh)
-# and packs the portable folder and zip:
+# and packs the setup, the portable folder and its zip:
+#   out/korvel-<version>-setup.exe          the setup (installer/korvel.nsi, built with NSIS)
 #   out/korvel-<version>-windows-x64/       korvel.exe, help.chm, README.txt, the DLLs it needs
 #   out/korvel-<version>-windows-x64.zip
-# The package never holds a key file.
+# Neither holds a key file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
@@ -76,11 +77,14 @@ Korvel $version（Windows 64 位，免安装版）
 3. 双击 korvel.exe 启动。
 
 按 F1 或点击“使用说明”打开帮助 help.chm。
+需要“开始”菜单、“发送到”菜单项和卸载功能时，请改用安装程序 korvel-$version-setup.exe。
 文件夹里的其他文件（DLL 文件、platforms、styles、translations、qt.conf）是运行所必需的，请勿删除。
 EOF
 } >"$package/README.txt"
 
 (cd out && cmake -E tar cf "$name.zip" --format=zip "$name")
+
+bash scripts/windows-setup.sh "$package" "$version"
 
 echo "Windows' own DLLs it imports: ${system_dlls[*]}"
 echo "Package folder: $package"

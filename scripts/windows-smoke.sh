@@ -10,19 +10,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
+source scripts/windows-desktop.sh
 
 package=$(find out -maxdepth 1 -type d -name 'korvel-*-windows-x64' | sort | tail -n 1)
 if [ -z "$package" ]; then
     echo "No package in out/; make it first: bash scripts/windows-package.sh" >&2
     exit 1
 fi
-for tool in Xvfb xdotool xclip import; do
-    command -v "$tool" >/dev/null || missing_tools=1
-done
-if [ -n "${missing_tools:-}" ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=600 \
-        --no-install-recommends xvfb xdotool xclip imagemagick >/dev/null
-fi
+korvel_require_desktop_tools
 
 work=$PWD/$KORVEL_WINDOWS_BUILD/smoke
 rm -rf "$work"
@@ -38,105 +33,14 @@ decrypted="$files_dir/季度报告-解密.txt"
 password='Korvel#2024'
 
 # ---- A display and a wine prefix that can show Chinese
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display WINEPREFIX=$work/wineprefix WINEDEBUG=-all LANG=zh_CN.UTF-8
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all LANG=zh_CN.UTF-8
 unset WINEPATH
-sleep 1
+korvel_start_display
 korvel_create_wine_prefix
 
-# ---- Helpers: windows by title, clicks in a window's client area, pasted text, screenshots
-quiet() { "$@" 2>/dev/null; }
-# Mapped windows, the untitled file dialogs included, less wine's 1x1 input method windows.
-visible_windows() {
-    local w
-    for w in $(quiet xdotool search --onlyvisible --name '' || true); do
-        quiet xdotool getwindowgeometry "$w" | grep -q 'Geometry: 1x1$' || echo "$w"
-    done | sort
-}
-wait_for_window() {  # title -> window id
-    local id
-    for _ in $(seq 120); do
-        id=$(quiet xdotool search --onlyvisible --name "^$1\$" | head -n 1 || true)
-        [ -n "$id" ] && { sleep 3; echo "$id"; return; }
-        sleep 0.5
-    done
-    echo "Window \"$1\" did not appear." >&2
-    shot failure
-    exit 1
-}
-wait_for_new_window() {  # windows before -> the id of one that was not there
-    local before=$1 id
-    for _ in $(seq 120); do
-        id=$(comm -13 <(echo "$before") <(visible_windows) | tail -n 1)
-        [ -n "$id" ] && { sleep 3; echo "$id"; return; }
-        sleep 0.5
-    done
-    echo "No new window appeared." >&2
-    shot failure
-    exit 1
-}
-wait_until_gone() {
-    for _ in $(seq 120); do
-        quiet xdotool getwindowname "$1" >/dev/null || return 0
-        visible_windows | grep -qx "$1" || return 0
-        sleep 0.5
-    done
-}
-click() {  # window x y (client pixels)
-    quiet xdotool mousemove --window "$1" "$2" "$3" click 1
-    sleep 0.7
-}
-# xdotool cannot type Chinese into wine; the clipboard carries it.
-paste_text() {
-    printf '%s' "$1" | xclip -selection clipboard -t UTF8_STRING -i
-    sleep 0.3
-    # The dialogs' name boxes know no Ctrl+A: select the whole line, remove it, then paste.
-    quiet xdotool key End shift+Home Delete ctrl+v
-    sleep 0.5
-}
-type_text() { quiet xdotool type --delay 60 "$1"; sleep 0.3; }
-shot() {  # name: the screen, trimmed to the windows on it
-    import -window root png:- | convert - -trim +repage "docs/windows-$1.png"
-    echo "Screenshot docs/windows-$1.png"
-}
-# Chooses a file in the system's open or save dialog that the click opened.
-choose_in_dialog() {  # windows-before path
-    local dialog
-    dialog=$(wait_for_new_window "$1")
-    quiet xdotool windowfocus "$dialog" || true
-    paste_text "$2"
-    quiet xdotool key Return
-    wait_until_gone "$dialog"
-    sleep 0.5
-}
 start_program() {
     (cd "$program_dir" && WINEDEBUG=+loaddll wine korvel.exe >"$work/korvel-$1.log" 2>&1) &
 }
-# Controls of the encrypt and decrypt windows, at their centres.
-browse_source=(572 152) browse_target=(572 240) password_box=(136 301) repeat_box=(136 365)
-confirm_button=(164 448) run_button=(484 448)
-run_window() {  # window source target
-    local window=$1 before
-    before=$(visible_windows)
-    click "$window" "${browse_source[@]}"
-    choose_in_dialog "$before" "$(korvel_wine_path "$2")"
-    before=$(visible_windows)
-    click "$window" "${browse_target[@]}"
-    choose_in_dialog "$before" "$(korvel_wine_path "$3")"
-    click "$window" "${password_box[@]}"
-    type_text "$password"
-    click "$window" "${repeat_box[@]}"
-    type_text "$password"
-    click "$window" "${confirm_button[@]}"
-}
-
 # ---- Encrypt
 start_program encrypt
 splash=$(wait_for_window Form2)
@@ -146,7 +50,7 @@ shot main
 click "$main" 120 112
 form4=$(wait_for_window '文件加密')
 shot form4
-run_window "$form4" "$original" "$ciphertext"
+fill_cipher_window "$form4" "$original" "$ciphertext" "$password"
 shot form4-ready
 before=$(visible_windows)
 click "$form4" "${run_button[@]}"
@@ -175,7 +79,7 @@ click "$splash" 100 100  # a click skips the splash
 main=$(wait_for_window 'Korvel加密')
 click "$main" 344 112
 form5=$(wait_for_window '文件解密')
-run_window "$form5" "$ciphertext" "$decrypted"
+fill_cipher_window "$form5" "$ciphertext" "$decrypted" "$password"
 before=$(visible_windows)
 click "$form5" "${run_button[@]}"
 notice=$(wait_for_new_window "$before")

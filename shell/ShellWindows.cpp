@@ -5,6 +5,7 @@
 #include "Form3.h"
 #include "Form4.h"
 #include "Form5.h"
+#include "SourceDropTarget.h"
 
 namespace korvel {
 
@@ -29,12 +30,20 @@ void ShellWindows::ShowEncryptWindow() {
     if (form4_) return;
     form4_ = new Form4(dialogs_, help_);
     form4_->show();
+    HandOverFiles(*form4_);
 }
 
 void ShellWindows::ShowDecryptWindow() {
     if (form5_) return;
     form5_ = new Form5(dialogs_, help_);
     form5_->show();
+    HandOverFiles(*form5_);
+}
+
+void ShellWindows::HandOverFiles(QWidget& window) {
+    if (files_.isEmpty()) return;
+    if (auto* dropTarget = window.findChild<SourceDropTarget*>()) dropTarget->TakeFiles(files_);
+    files_.clear();
 }
 
 void ShellWindows::EndProgramAtOnce() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include "Form3.h"
@@ -20,6 +22,10 @@ public:
     ShellWindows(const ShellWindows&) = delete;
     ShellWindows& operator=(const ShellWindows&) = delete;
 
+    // Files from the command line: the encrypt or decrypt window, whichever is opened, takes
+    // them as a drop once it is shown.
+    void HandFilesToWorkingWindow(const QList<QUrl>& files) { files_ = files; }
+
     void ShowMainWindow() override;
     void ShowEncryptWindow() override;
     void ShowDecryptWindow() override;
@@ -30,11 +36,14 @@ public:
     QWidget* DecryptWindow() const { return form5_; }
 
 private:
+    void HandOverFiles(QWidget& window);
+
     WindowDialogs& dialogs_;
     HelpOpener& help_;
     QPointer<Form3> form3_;
     QPointer<QWidget> form4_;
     QPointer<QWidget> form5_;
+    QList<QUrl> files_;
 };
 
 }  // namespace korvel

@@ -3,6 +3,7 @@
 
 #include "ChineseTranslations.h"
 #include "ChmHelpOpener.h"
+#include "CommandLineFiles.h"
 #include "Form2.h"
 #include "InstanceLock.h"
 #include "ProgramLocale.h"
@@ -18,6 +19,8 @@ int main(int argc, char* argv[]) {
     korvel::ChmHelpOpener help(dialogs);
     korvel::InstanceLock instanceLock(korvel::InstanceLock::DefaultLockFilePath());
     korvel::ShellWindows windows(dialogs, help);
+    // A second start with a file ends silently like any second start: the splash checks first.
+    windows.HandFilesToWorkingWindow(korvel::CommandLineFiles::FromArguments(app.arguments()));
 
     QPointer<korvel::Form2> splash = new korvel::Form2(instanceLock, windows);
     if (!splash->Load()) {

@@ -65,7 +65,10 @@ void SourceDropTarget::Take(QDropEvent& event) {
     }
     event.setDropAction(Qt::CopyAction);
     event.accept();
-    const QList<QUrl> urls = event.mimeData()->urls();
+    TakeFiles(event.mimeData()->urls());
+}
+
+void SourceDropTarget::TakeFiles(const QList<QUrl>& urls) {
     if (urls.size() != 1) return TellLater(kSeveralFiles);
     if (!urls[0].isLocalFile()) return TellLater(kNotOnThisComputer);
     const QString path = urls[0].toLocalFile();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -7,6 +8,7 @@
 class QDropEvent;
 class QMimeData;
 class QPoint;
+class QUrl;
 class QWidget;
 
 namespace korvel {
@@ -19,12 +21,17 @@ class WindowDialogs;
 // target box (a dropped file must never become a target, which the Save dialog's question about
 // replacing it protects), nor while the window is busy. Owned by the window.
 class SourceDropTarget : public QObject {
+    Q_OBJECT
 public:
     using BusyCheck = std::function<bool()>;
     using SourceSetter = std::function<void(const QString& nativePath)>;
 
     SourceDropTarget(QWidget& window, const QWidget& targetBox, WindowDialogs& dialogs,
                      BusyCheck busy, SourceSetter setSource);
+
+    // Takes files handed to the program from outside (its command line) exactly as a drop of
+    // them: one local file becomes the source, anything else is turned down with a message.
+    void TakeFiles(const QList<QUrl>& files);
 
     // What the user is told about a drop that is turned down.
     static const QString kSeveralFiles;
