@@ -6,6 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
 
+# The tests decode the resource's text and read shortcuts with python3.
+if ! command -v python3 >/dev/null; then
+    as_root=()
+    [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=600 \
+        --no-install-recommends python3 >/dev/null
+fi
+
 setup=$(find out -maxdepth 1 -name 'korvel-*-setup.exe' | sort | tail -n 1)
 package=$(find out -maxdepth 1 -type d -name 'korvel-*-windows-x64' | sort | tail -n 1)
 if [ -z "$setup" ] || [ -z "$package" ]; then
