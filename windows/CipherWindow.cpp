@@ -207,7 +207,7 @@ void CipherWindow::RunClicked() {
     request.password = password_.toStdString();
     request.keyFile = ToFilesystemPath(keyFilePath_);
     run_.Start(
-        std::move(request), [](const RunResult&) {}, beforeTargetWrite_);
+        std::move(request), [this](const RunResult&) { emit runEnded(); }, beforeTargetWrite_);
 }
 
 // ---- Window events ----

@@ -38,6 +38,10 @@ public:
     void setProgramEnder(std::function<void()> endProgram);
     void setBeforeTargetWrite(std::function<void()> hook);
 
+signals:
+    // A run has ended, on the window's thread, after its last notification.
+    void runEnded();
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -13,7 +13,10 @@ using enum ControlId;
 
 ProgressPanel::ProgressPanel(const WindowControls& controls, WindowDialogs& dialogs,
                              QWidget& window, std::function<void()> cancelClicked)
-    : controls_(controls), dialogs_(dialogs), window_(window) {
+    : controls_(controls),
+      dialogs_(dialogs),
+      window_(window),
+      bar_(controls.Get<QProgressBar>(PercentBar)) {
     QObject::connect(controls_.Get<QPushButton>(CancelButton), &QPushButton::clicked, &window_,
                      std::move(cancelClicked));
 }
@@ -32,16 +35,13 @@ void ProgressPanel::EnterProgressMode() {
     SetShown(ProgressLabel, true);
     SetShown(CancelButton, true);
     SetShown(PercentBar, true);
-    auto* bar = controls_.Get<QProgressBar>(PercentBar);
-    bar->setMaximum(100);
-    bar->setMinimum(0);
+    bar_->setMaximum(100);
+    bar_->setMinimum(0);
     SetShown(ShowPasswordCheck, false);
     SetRunControlsEnabled(false);
 }
 
-void ProgressPanel::ShowPercent(int percent) {
-    controls_.Get<QProgressBar>(PercentBar)->setValue(percent);
-}
+void ProgressPanel::ShowPercent(int percent) { bar_->setValue(percent); }
 
 CancelAnswer ProgressPanel::AskCancel(const std::string& title, const std::string& text) {
     const bool yes =

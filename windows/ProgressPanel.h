@@ -6,6 +6,7 @@
 #include "ControlTable.h"
 #include "RunObserver.h"
 
+class QProgressBar;
 class QWidget;
 
 namespace korvel {
@@ -38,6 +39,7 @@ private:
     const WindowControls& controls_;
     WindowDialogs& dialogs_;
     QWidget& window_;
+    QProgressBar* bar_;  // looked up once: it follows every progress update
 };
 
 }  // namespace korvel
