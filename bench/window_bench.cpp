@@ -4,9 +4,13 @@
 // on a machine shared with other work the elapsed time scatters far more than the processor time.
 // Run by hand, never as a test:
 //
-//   QT_QPA_PLATFORM=offscreen window_bench [size-MiB,... [folder [rounds]]]
-//   defaults: 256,1024 /dev/shm 9
+//   QT_QPA_PLATFORM=offscreen window_bench [size-MiB,... [folder [rounds [both|core|window]]]]
+//   defaults: 256,1024 /dev/shm 9 both
+//
+// With only the core's or only the window's runs, the program suits valgrind's callgrind: the
+// difference of the two counts is what the window adds, without the noise of a shared machine.
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -113,9 +117,18 @@ double Median(std::vector<double> values) {
 
 double Over(double window, double core) { return (window / core - 1.0) * 100.0; }
 
-void Measure(const QString& folder, qint64 mib, int rounds) {
+enum class Which { Both, Core, Window };
+
+void Measure(const QString& folder, qint64 mib, int rounds, Which which) {
     const QString source = folder + "/plain.bin";
     const QString target = folder + "/cipher.bin";
+    const struct Cleanup {
+        QString source, target;
+        ~Cleanup() {
+            QFile::remove(source);
+            QFile::remove(target);
+        }
+    } cleanup{source, target};
     if (!WriteRandomFile(source, mib << 20)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
         return;
@@ -124,6 +137,14 @@ void Measure(const QString& folder, qint64 mib, int rounds) {
     for (int round = 1; round <= rounds; ++round) {
         // Alternating which goes first spreads the system's slow moments over both.
         Cost core, window;
+        if (which != Which::Both) {
+            QFile::remove(target);
+            const Cost cost = which == Which::Core ? CoreRun(folder, source, target)
+                                                   : WindowRun(folder, source, target);
+            std::printf("%5lld MiB round %2d: elapsed %.3f s processor %.3f s\n", mib, round,
+                        cost.elapsed, cost.processor);
+            continue;
+        }
         if (round % 2) {
             QFile::remove(target);
             core = CoreRun(folder, source, target);
@@ -145,14 +166,13 @@ void Measure(const QString& folder, qint64 mib, int rounds) {
             mib, round, core.elapsed, window.elapsed, Over(window.elapsed, core.elapsed),
             core.processor, window.processor, Over(window.processor, core.processor));
     }
+    if (which != Which::Both) return;
     const double ce = Median(coreElapsed), we = Median(windowElapsed);
     const double cp = Median(coreProcessor), wp = Median(windowProcessor);
     std::printf(
         "%5lld MiB median of %d: elapsed core %.3f s window %.3f s (%+.1f %%)   "
         "processor core %.3f s window %.3f s (%+.1f %%)\n",
         mib, rounds, ce, we, Over(we, ce), cp, wp, Over(wp, cp));
-    QFile::remove(source);
-    QFile::remove(target);
 }
 
 }  // namespace
@@ -163,8 +183,13 @@ int main(int argc, char** argv) {
         QString(argc > 1 ? argv[1] : "256,1024").split(u',', Qt::SkipEmptyParts);
     const QString parent = argc > 2 ? QString(argv[2]) : QStringLiteral("/dev/shm");
     const int rounds = argc > 3 ? std::max(1, atoi(argv[3])) : 9;
-    const QString folder = parent + "/korvel_window_bench";
-    QDir(parent).mkpath("korvel_window_bench");
+    const QString only = argc > 4 ? QString(argv[4]) : QString();
+    const Which which = only == u"core"     ? Which::Core
+                        : only == u"window" ? Which::Window
+                                            : Which::Both;
+    const QString folderName = QStringLiteral("korvel_window_bench_%1").arg(getpid());
+    const QString folder = parent + "/" + folderName;
+    QDir(parent).mkpath(folderName);
     if (!WriteRandomFile(folder + "/uae", 1 << 20)) {
         std::fprintf(stderr, "cannot write the files in %s\n", qPrintable(folder));
         return 1;
@@ -174,7 +199,7 @@ int main(int argc, char** argv) {
     const QString warmUp = folder + "/warm-up.bin";
     if (!WriteRandomFile(warmUp, 2 << 20)) return 1;
     WindowRun(folder, warmUp, folder + "/warm-up.out");
-    for (const QString& size : sizes) Measure(folder, size.toLongLong(), rounds);
+    for (const QString& size : sizes) Measure(folder, size.toLongLong(), rounds, which);
     QDir(folder).removeRecursively();
     return 0;
 }

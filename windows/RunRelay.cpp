@@ -11,6 +11,7 @@ void RunRelay::Reset() {
     stopRequested_ = false;
     CancelRequested = false;
     waiting_.clear();
+    lastPercentHandedOver_ = -1;
 }
 
 void RunRelay::RequestStop() {
@@ -36,6 +37,11 @@ void RunRelay::EnterProgressMode() {
 }
 
 void RunRelay::ShowPercent(int percent) {
+    if (!waiting_.empty() && waiting_.back().kind == Notification::Kind::Percent &&
+        waiting_.back().percent == percent) {
+        ++waiting_.back().repeat;
+        return;
+    }
     waiting_.push_back({Notification::Kind::Percent, percent});
 }
 
@@ -47,15 +53,19 @@ CancelAnswer RunRelay::AskCancel(const std::string& title, const std::string& te
 
 bool RunRelay::PumpEvents() { return !stopRequested_; }
 
-void RunRelay::EndOfBlock() { Flush(); }
+void RunRelay::EndOfBlock() {
+    if (!waiting_.empty() && waiting_.back().percent != lastPercentHandedOver_) Flush();
+}
 
 void RunRelay::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
-    waiting_.push_back({Notification::Kind::Leave, 0, half, reason});
+    waiting_.push_back({Notification::Kind::Leave, 0, 1, half, reason});
     Flush();
 }
 
 void RunRelay::Flush() {
     if (waiting_.empty()) return;
+    const Notification& last = waiting_.back();
+    lastPercentHandedOver_ = last.kind == Notification::Kind::Percent ? last.percent : -1;
     QMetaObject::invokeMethod(
         &context_, [this, batch = std::move(waiting_)] { Deliver(batch); }, Qt::QueuedConnection);
     waiting_ = {};
@@ -68,7 +78,9 @@ void RunRelay::Deliver(const std::vector<Notification>& batch) const {
                 window_.EnterProgressMode();
                 break;
             case Notification::Kind::Percent:
-                window_.ShowPercent(notification.percent);
+                for (int i = 0; i < notification.repeat; ++i) {
+                    window_.ShowPercent(notification.percent);
+                }
                 break;
             case Notification::Kind::Leave:
                 window_.LeaveProgressMode(notification.half, notification.reason);

@@ -12,9 +12,14 @@ namespace korvel {
 
 // The observer of a run that works on a thread of its own. It hands every notification over to
 // the window's observer on the window's thread, in the order and number the run sends
-// them: the quick ones queued (the percents of a block together, at the block's end), the boxes
-// one at a time while the run waits for them to close. Nothing of the window is touched on the
-// run's thread.
+// them: the quick ones queued, the boxes one at a time while the run waits for them to close.
+// Nothing of the window is touched on the run's thread.
+//
+// A large run sends a percent every thousand bytes, a million in a gigabyte, nearly all of them
+// the same as the one before. Waking the window's thread for each block would cost more than the
+// run's own transform, so the percents wait until a block ends on a percent that the window does
+// not show yet: the window shows at every block's end what the run has reported, and its thread
+// wakes about a hundred times a run. A percent repeated is kept once with its count.
 class RunRelay : public RunObserver {
 public:
     // The hand-overs are delivered through `context`, an object of the window's thread that
@@ -41,6 +46,7 @@ private:
     struct Notification {
         enum class Kind { Enter, Percent, Leave } kind;
         int percent = 0;
+        int repeat = 1;  // a percent that many times in a row
         LeaveHalf half = LeaveHalf::RestoreControls;
         LeaveReason reason = LeaveReason::Completed;
     };
@@ -50,7 +56,9 @@ private:
 
     RunObserver& window_;
     QObject& context_;
-    std::vector<Notification> waiting_;  // the run's thread only
+    // The run's thread only:
+    std::vector<Notification> waiting_;
+    int lastPercentHandedOver_ = -1;
     std::atomic<bool> stopRequested_ = false;
     std::mutex mutex_;
     std::condition_variable answered_;
