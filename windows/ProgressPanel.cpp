@@ -41,7 +41,13 @@ void ProgressPanel::EnterProgressMode() {
     SetRunControlsEnabled(false);
 }
 
-void ProgressPanel::ShowPercent(int percent) { bar_->setValue(percent); }
+// A large run reports the same percent hundreds of times in a row; the bar, which only this panel
+// sets, is left alone then.
+void ProgressPanel::ShowPercent(int percent) {
+    if (percent == percentShown_) return;
+    bar_->setValue(percent);
+    percentShown_ = percent;
+}
 
 CancelAnswer ProgressPanel::AskCancel(const std::string& title, const std::string& text) {
     const bool yes =

@@ -40,6 +40,7 @@ private:
     WindowDialogs& dialogs_;
     QWidget& window_;
     QProgressBar* bar_;  // looked up once: it follows every progress update
+    int percentShown_ = -1;
 };
 
 }  // namespace korvel
