@@ -1,18 +1,27 @@
-// Times one encryption through the encrypt window, progress mode and event handling included,
-// against the same encryption through the cipher core with an observer that does nothing.
+// Times one encryption through the encrypt window, its run on its own thread and its progress
+// display on the window's, against the same encryption through the cipher core with an observer
+// that does nothing. Both elapsed and processor time (of every thread of the process) are given:
+// on a machine shared with other work the elapsed time scatters far more than the processor time.
 // Run by hand, never as a test:
 //
-//   QT_QPA_PLATFORM=offscreen window_bench [size-MiB [folder]]   defaults: 1024, /dev/shm
+//   QT_QPA_PLATFORM=offscreen window_bench [size-MiB,... [folder [rounds [both|core|window]]]]
+//   defaults: 256,1024 /dev/shm 9 both
+//
+// With only the core's or only the window's runs, the program suits valgrind's callgrind: the
+// difference of the two counts is what the window adds, without the noise of a shared machine.
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -24,7 +33,22 @@
 
 namespace {
 
-constexpr int kRounds = 7;
+struct Cost {
+    double elapsed = 0;
+    double processor = 0;
+};
+
+class Stopwatch {
+public:
+    Cost Read() const {
+        return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(),
+                static_cast<double>(std::clock() - cpuStart_) / CLOCKS_PER_SEC};
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    std::clock_t cpuStart_ = std::clock();
+};
 
 bool WriteRandomFile(const QString& path, qint64 size) {
     QFile file(path);
@@ -42,7 +66,7 @@ bool WriteRandomFile(const QString& path, qint64 size) {
     return true;
 }
 
-double CoreSeconds(const QString& folder, const QString& source, const QString& target) {
+Cost CoreRun(const QString& folder, const QString& source, const QString& target) {
     korvel::RunRequest request;
     request.direction = korvel::Direction::Encrypt;
     request.source = QFile::encodeName(source).toStdString();
@@ -50,15 +74,15 @@ double CoreSeconds(const QString& folder, const QString& source, const QString& 
     request.password = "Secret12";
     request.keyFile = QFile::encodeName(folder + "/uae").toStdString();
     korvel::bench::SilentObserver observer;
-    QElapsedTimer timer;
-    timer.start();
+    const Stopwatch stopwatch;
     korvel::CipherRun(request, observer);
-    return timer.nsecsElapsed() / 1e9;
+    return stopwatch.Read();
 }
 
-double WindowSeconds(const QString& folder, const QString& source, const QString& target) {
-    // Chooses the prepared source and target; closes every box at once.
-    korvel::testing::FakeWindowDialogs dialogs;
+// The window is made and its files and password chosen before the clock starts; the clock stops
+// when the window has had the run's last notification.
+Cost WindowRun(const QString& folder, const QString& source, const QString& target) {
+    korvel::testing::FakeWindowDialogs dialogs;  // closes every box at once
     dialogs.openAnswers.push_back(source);
     dialogs.saveAnswers.push_back(target);
     korvel::testing::FakeHelpOpener help;
@@ -71,34 +95,102 @@ double WindowSeconds(const QString& folder, const QString& source, const QString
     window->findChild<QLineEdit*>("Text3")->setText("Secret12");
     window->findChild<QLineEdit*>("Text4")->setText("Secret12");
     window->findChild<QAbstractButton*>("Command3")->click();
-    QElapsedTimer timer;
-    timer.start();
+    QEventLoop loop;
+    QObject::connect(window, &korvel::CipherWindow::runEnded, &loop, &QEventLoop::quit);
+    const Stopwatch stopwatch;
     window->findChild<QAbstractButton*>("Command4")->click();
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    loop.exec();
+    const Cost cost = stopwatch.Read();
     const QString message = dialogs.boxes.empty() ? QString() : dialogs.boxes.back().text;
     if (message != QStringLiteral("密文已经生成")) {
         std::fprintf(stderr, "window run ended with: %s\n", qPrintable(message));
     }
     delete window;
-    return seconds;
+    return cost;
 }
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double Over(double window, double core) { return (window / core - 1.0) * 100.0; }
+
+enum class Which { Both, Core, Window };
+
+void Measure(const QString& folder, qint64 mib, int rounds, Which which) {
+    const QString source = folder + "/plain.bin";
+    const QString target = folder + "/cipher.bin";
+    const struct Cleanup {
+        QString source, target;
+        ~Cleanup() {
+            QFile::remove(source);
+            QFile::remove(target);
+        }
+    } cleanup{source, target};
+    if (!WriteRandomFile(source, mib << 20)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(source));
+        return;
+    }
+    std::vector<double> coreElapsed, coreProcessor, windowElapsed, windowProcessor;
+    for (int round = 1; round <= rounds; ++round) {
+        // Alternating which goes first spreads the system's slow moments over both.
+        Cost core, window;
+        if (which != Which::Both) {
+            QFile::remove(target);
+            const Cost cost = which == Which::Core ? CoreRun(folder, source, target)
+                                                   : WindowRun(folder, source, target);
+            std::printf("%5lld MiB round %2d: elapsed %.3f s processor %.3f s\n", mib, round,
+                        cost.elapsed, cost.processor);
+            continue;
+        }
+        if (round % 2) {
+            QFile::remove(target);
+            core = CoreRun(folder, source, target);
+            QFile::remove(target);
+            window = WindowRun(folder, source, target);
+        } else {
+            QFile::remove(target);
+            window = WindowRun(folder, source, target);
+            QFile::remove(target);
+            core = CoreRun(folder, source, target);
+        }
+        coreElapsed.push_back(core.elapsed);
+        coreProcessor.push_back(core.processor);
+        windowElapsed.push_back(window.elapsed);
+        windowProcessor.push_back(window.processor);
+        std::printf(
+            "%5lld MiB round %2d: elapsed core %.3f s window %.3f s (%+.1f %%)   "
+            "processor core %.3f s window %.3f s (%+.1f %%)\n",
+            mib, round, core.elapsed, window.elapsed, Over(window.elapsed, core.elapsed),
+            core.processor, window.processor, Over(window.processor, core.processor));
+    }
+    if (which != Which::Both) return;
+    const double ce = Median(coreElapsed), we = Median(windowElapsed);
+    const double cp = Median(coreProcessor), wp = Median(windowProcessor);
+    std::printf(
+        "%5lld MiB median of %d: elapsed core %.3f s window %.3f s (%+.1f %%)   "
+        "processor core %.3f s window %.3f s (%+.1f %%)\n",
+        mib, rounds, ce, we, Over(we, ce), cp, wp, Over(wp, cp));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    const qint64 mib = argc > 1 ? QString(argv[1]).toLongLong() : 1024;
+    const QStringList sizes =
+        QString(argc > 1 ? argv[1] : "256,1024").split(u',', Qt::SkipEmptyParts);
     const QString parent = argc > 2 ? QString(argv[2]) : QStringLiteral("/dev/shm");
-    QDir(parent).mkpath("korvel_window_bench");
-    const QString folder = parent + "/korvel_window_bench";
-    const QString source = folder + "/plain.bin";
-    const QString target = folder + "/cipher.bin";
-    if (!WriteRandomFile(folder + "/uae", 1 << 20) || !WriteRandomFile(source, mib << 20)) {
+    const int rounds = argc > 3 ? std::max(1, atoi(argv[3])) : 9;
+    const QString only = argc > 4 ? QString(argv[4]) : QString();
+    const Which which = only == u"core"     ? Which::Core
+                        : only == u"window" ? Which::Window
+                                            : Which::Both;
+    const QString folderName = QStringLiteral("korvel_window_bench_%1").arg(getpid());
+    const QString folder = parent + "/" + folderName;
+    QDir(parent).mkpath(folderName);
+    if (!WriteRandomFile(folder + "/uae", 1 << 20)) {
         std::fprintf(stderr, "cannot write the files in %s\n", qPrintable(folder));
         return 1;
     }
@@ -106,19 +198,8 @@ int main(int argc, char** argv) {
     // painted before a large run starts, so a small warm-up run takes that out of the figures.
     const QString warmUp = folder + "/warm-up.bin";
     if (!WriteRandomFile(warmUp, 2 << 20)) return 1;
-    WindowSeconds(folder, warmUp, target);
-
-    // Single rounds scatter with the system's page allocation; the medians are the figures.
-    std::vector<double> cores, windows;
-    for (int round = 1; round <= kRounds; ++round) {
-        cores.push_back(CoreSeconds(folder, source, target));
-        windows.push_back(WindowSeconds(folder, source, target));
-        std::printf("round %d: %lld MiB  core %.3f s  window %.3f s  (%+.1f %%)\n", round, mib,
-                    cores.back(), windows.back(), (windows.back() / cores.back() - 1.0) * 100.0);
-    }
-    const double core = Median(cores), window = Median(windows);
-    std::printf("median: core %.3f s  window %.3f s  (%+.1f %%)\n", core, window,
-                (window / core - 1.0) * 100.0);
+    WindowRun(folder, warmUp, folder + "/warm-up.out");
+    for (const QString& size : sizes) Measure(folder, size.toLongLong(), rounds, which);
     QDir(folder).removeRecursively();
     return 0;
 }

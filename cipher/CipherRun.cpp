@@ -32,8 +32,12 @@ int PercentAt(std::uint64_t nextSourcePosition, std::uint64_t sourceLength) {
 
 class Run {
 public:
-    Run(const RunRequest& request, RunObserver& observer)
-        : request_(request), observer_(observer), texts_(TextsFor(request.direction)) {}
+    Run(const RunRequest& request, RunObserver& observer,
+        const std::function<void()>& beforeTargetWrite)
+        : request_(request),
+          observer_(observer),
+          beforeTargetWrite_(beforeTargetWrite),
+          texts_(TextsFor(request.direction)) {}
 
     RunResult Execute();
 
@@ -44,6 +48,9 @@ private:
     std::optional<const char*> Refusal() const;
     RunResult Process();
     void WriteHeader(TemporaryTarget& target);
+    void BeforeTargetWrite() const {
+        if (beforeTargetWrite_) beforeTargetWrite_();
+    }
     Interruption ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
                                 std::uint64_t dataCount);
     void LeaveProgressMode(LeaveReason reason);
@@ -51,6 +58,7 @@ private:
 
     const RunRequest& request_;
     RunObserver& observer_;
+    const std::function<void()>& beforeTargetWrite_;
     const DirectionTexts& texts_;
     bool inProgressMode_ = false;
     std::uint64_t sourceLength_ = 0;
@@ -118,6 +126,7 @@ RunResult Run::Process() {
         blockCount = block.Size();
         source.ReadExactly(block.Data(), count);
         keystream.Apply(block.Data(), count);
+        BeforeTargetWrite();
         target.Write(block.Data(), count);
 
         const Interruption interruption = inProgressMode_
@@ -133,6 +142,7 @@ RunResult Run::Process() {
             return {RunOutcome::Cancelled, {}, {}, {}};
         }
         if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
+        if (inProgressMode_) observer_.EndOfBlock();
         done += count;
     }
 
@@ -150,6 +160,7 @@ RunResult Run::Process() {
 void Run::WriteHeader(TemporaryTarget& target) {
     std::uint8_t header[kHeaderSize];
     for (std::uint8_t& byte : header) byte = static_cast<std::uint8_t>(RandomInRange(0, 255));
+    BeforeTargetWrite();
     target.Write(header, kHeaderSize);
 }
 
@@ -188,7 +199,12 @@ RunResult Run::Notify(RunOutcome outcome, const std::string& text, NoticeKind ki
 }  // namespace
 
 RunResult CipherRun(const RunRequest& request, RunObserver& observer) {
-    return Run(request, observer).Execute();
+    return CipherRun(request, observer, {});
+}
+
+RunResult CipherRun(const RunRequest& request, RunObserver& observer,
+                    const std::function<void()>& beforeTargetWrite) {
+    return Run(request, observer, beforeTargetWrite).Execute();
 }
 
 }  // namespace korvel

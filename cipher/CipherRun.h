@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "Direction.h"
@@ -20,9 +21,14 @@ struct RunRequest {
 // Sources longer than this many bytes run in progress mode.
 inline constexpr long long kQuietRunLimit = 204800;
 
-// Encrypts or decrypts one file into another and reports to the observer on the calling thread.
+// Encrypts or decrypts one file into another and reports to the observer on the calling thread,
+// which may be a thread of its own: the observer alone decides how its window hears of the run.
 // The target appears, complete, only when the run completes; otherwise an existing target stays
 // exactly as it was.
 RunResult CipherRun(const RunRequest& request, RunObserver& observer);
+// The same, calling beforeTargetWrite on the run's thread before each write to the target: tests
+// hold a write there, as a slow disk would.
+RunResult CipherRun(const RunRequest& request, RunObserver& observer,
+                    const std::function<void()>& beforeTargetWrite);
 
 }  // namespace korvel

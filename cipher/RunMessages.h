@@ -24,12 +24,10 @@ class FileError;
 // the reason.
 std::string FailureMessage(const FileError& error);
 
-inline constexpr const char* kNoticeTitle = "提示信息";
 inline constexpr const char* kMissingKeyFile = "找不到密钥文件 uae，请把它放在程序所在的文件夹中";
 inline constexpr const char* kTargetIsKeyFile = "不能把密钥文件作为目标文件";
 inline constexpr const char* kPasswordCharacters = "密码不能包含汉字等字符";
 inline constexpr const char* kPasswordLength = "密码的长度应当在5-20之间";
-inline constexpr const char* kPasswordMismatch = "两次输入的密码不一样";
 inline constexpr const char* kCannotReadFile = "无法读取文件：";
 inline constexpr const char* kCannotWriteFile = "无法写入文件：";
 // Reasons of the program's own, beside those the system gives.

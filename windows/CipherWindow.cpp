@@ -10,14 +10,13 @@
 #include <QPushButton>
 
 #include "BannerBox.h"
-#include "CipherRun.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
 #include "PasswordCheck.h"
-#include "RunMessages.h"
 #include "SourceDropTarget.h"
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
+#include "WindowTexts.h"
 
 namespace korvel {
 
@@ -64,8 +63,9 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
       dialogs_(dialogs),
       help_(help),
       controls_(*this, profile.direction),
-      progress_(controls_, dialogs, *this),
-      CommonDialog1(dialogs, this),
+      progress_(controls_, dialogs, *this, [this] { run_.RequestCancel(); }),
+      run_(progress_, this),
+      fileDialog_(dialogs, this),
       endProgram_([] { QCoreApplication::exit(0); }) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(profile_.formName);
@@ -73,19 +73,16 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
     if (QFile::exists(kWindowIcon)) setWindowIcon(QIcon(kWindowIcon));
     setFixedSize(kWindowClientWidth, kWindowClientHeight);
     if (QFile::exists(profile_.bannerResource)) {
-        Control<BannerBox>(Picture1)->setPicture(QPixmap(profile_.bannerResource));
+        Control<BannerBox>(BannerPicture)->setPicture(QPixmap(profile_.bannerResource));
     }
     ConnectHandlers();
     // A dropped file becomes the source just as a file chosen in the Open dialog does.
     new SourceDropTarget(
-        *this, *Control(Text2), dialogs_, [this] { return running_; },
-        [this](const QString& file) {
-            CommonDialog1.FileName = file;
-            Control<QLineEdit>(Text1)->setText(file);
-        });
+        *this, *Control(TargetBox), dialogs_, [this] { return run_.Working(); },
+        [this](const QString& file) { UseDroppedSource(file); });
     controls_.FocusFirst();
-    Form_Activate();
-    Form_Load();
+    LocateProgramFiles();
+    CentreOnScreen(*this);
 }
 
 void CipherWindow::overrideApplicationFolder(const QString& folder) {
@@ -96,12 +93,19 @@ void CipherWindow::setProgramEnder(std::function<void()> endProgram) {
     endProgram_ = std::move(endProgram);
 }
 
+void CipherWindow::setBeforeTargetWrite(std::function<void()> hook) {
+    beforeTargetWrite_ = std::move(hook);
+}
+
 void CipherWindow::ConnectHandlers() {
     const std::pair<ControlId, void (CipherWindow::*)()> handlers[] = {
-        {Command1, &CipherWindow::Command1_Click}, {Command2, &CipherWindow::Command2_Click},
-        {Command3, &CipherWindow::Command3_Click}, {Command4, &CipherWindow::Command4_Click},
-        {Command5, &CipherWindow::Command5_Click}, {Command6, &CipherWindow::Command6_Click},
-        {Check1, &CipherWindow::Check1_Click}};
+        {ChooseSourceButton, &CipherWindow::ChooseSourceClicked},
+        {ChooseTargetButton, &CipherWindow::ChooseTargetClicked},
+        {ConfirmPasswordButton, &CipherWindow::ConfirmPasswordClicked},
+        {RunButton, &CipherWindow::RunClicked},
+        {HelpButton, &CipherWindow::HelpClicked},
+        {ChangePasswordButton, &CipherWindow::ChangePasswordClicked},
+        {ShowPasswordCheck, &CipherWindow::ShowPasswordClicked}};
     for (const auto& [id, handler] : handlers) {
         connect(Control<QAbstractButton>(id), &QAbstractButton::clicked, this, handler);
     }
@@ -109,37 +113,37 @@ void CipherWindow::ConnectHandlers() {
 
 // ---- Password section ----
 
-void CipherWindow::Check1_Click() {
-    SetPasswordBoxesMasked(!Control<QCheckBox>(Check1)->isChecked());
+void CipherWindow::ShowPasswordClicked() {
+    SetPasswordBoxesMasked(!Control<QCheckBox>(ShowPasswordCheck)->isChecked());
 }
 
-void CipherWindow::Command3_Click() {
-    const QString typed = Control<QLineEdit>(Text3)->text();
+void CipherWindow::ConfirmPasswordClicked() {
+    const QString typed = Control<QLineEdit>(PasswordEntry)->text();
     if (typed.isEmpty()) return;
     password_ = typed;
-    if (auto refusal = PasswordRefusal(password_, Control<QLineEdit>(Text4)->text())) {
+    if (auto refusal = PasswordRefusal(password_, Control<QLineEdit>(PasswordRepeat)->text())) {
         dialogs_.ShowInformation(this, QString::fromUtf8(kNoticeTitle), *refusal);
         return;
     }
-    const bool confirmedFromKeyboardFocus = Control(Command3)->hasFocus();
+    const bool confirmedFromKeyboardFocus = Control(ConfirmPasswordButton)->hasFocus();
     SetPasswordConfirmed(true);
     // The focus leaves the disabled button; the next step is the run, so it goes there.
-    if (confirmedFromKeyboardFocus) Control(Command4)->setFocus(Qt::TabFocusReason);
+    if (confirmedFromKeyboardFocus) Control(RunButton)->setFocus(Qt::TabFocusReason);
 }
 
-void CipherWindow::Command6_Click() {
-    const bool changedFromKeyboardFocus = Control(Command6)->hasFocus();
+void CipherWindow::ChangePasswordClicked() {
+    const bool changedFromKeyboardFocus = Control(ChangePasswordButton)->hasFocus();
     SetPasswordConfirmed(false);
     // The focus leaves the disabled button for the box the user now edits.
-    if (changedFromKeyboardFocus) Control(Text3)->setFocus(Qt::TabFocusReason);
+    if (changedFromKeyboardFocus) Control(PasswordEntry)->setFocus(Qt::TabFocusReason);
 }
 
 // Confirmed: the boxes are locked and the run can start; otherwise the other way round.
 void CipherWindow::SetPasswordConfirmed(bool confirmed) {
-    Control(Command6)->setEnabled(confirmed);
-    Control(Command3)->setEnabled(!confirmed);
-    Control(Command4)->setEnabled(confirmed);
-    for (ControlId id : {Text3, Text4}) {
+    Control(ChangePasswordButton)->setEnabled(confirmed);
+    Control(ConfirmPasswordButton)->setEnabled(!confirmed);
+    Control(RunButton)->setEnabled(confirmed);
+    for (ControlId id : {PasswordEntry, PasswordRepeat}) {
         Control<QLineEdit>(id)->setReadOnly(confirmed);
         // Qt turns the input method back on with every change of the box; keep it off.
         Control(id)->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -147,7 +151,7 @@ void CipherWindow::SetPasswordConfirmed(bool confirmed) {
 }
 
 void CipherWindow::SetPasswordBoxesMasked(bool masked) {
-    for (ControlId id : {Text3, Text4}) {
+    for (ControlId id : {PasswordEntry, PasswordRepeat}) {
         Control<QLineEdit>(id)->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
         Control(id)->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
@@ -155,20 +159,26 @@ void CipherWindow::SetPasswordBoxesMasked(bool masked) {
 
 // ---- File selection and help ----
 
-void CipherWindow::Command1_Click() {
-    if (profile_.openFilter) CommonDialog1.Filter = *profile_.openFilter;
-    CommonDialog1.ShowOpen();
-    Control<QLineEdit>(Text1)->setText(CommonDialog1.FileName);
+void CipherWindow::ChooseSourceClicked() {
+    if (profile_.openFilter) fileDialog_.Filter = *profile_.openFilter;
+    fileDialog_.ShowOpen();
+    Control<QLineEdit>(SourceBox)->setText(fileDialog_.FileName);
 }
 
-void CipherWindow::Command2_Click() {
-    if (profile_.saveFilter) CommonDialog1.Filter = *profile_.saveFilter;
-    CommonDialog1.ShowSave();
-    Control<QLineEdit>(Text2)->setText(CommonDialog1.FileName);
+void CipherWindow::ChooseTargetClicked() {
+    if (profile_.saveFilter) fileDialog_.Filter = *profile_.saveFilter;
+    fileDialog_.ShowSave();
+    Control<QLineEdit>(TargetBox)->setText(fileDialog_.FileName);
+}
+
+// A dropped file becomes the source just as a file chosen in the Open dialog does.
+void CipherWindow::UseDroppedSource(const QString& file) {
+    fileDialog_.FileName = file;
+    Control<QLineEdit>(SourceBox)->setText(file);
 }
 
 // Like a key press from the keyboard: posted, not handled before this handler returns.
-void CipherWindow::Command5_Click() {
+void CipherWindow::HelpClicked() {
     QWidget* target = QApplication::focusWidget();
     if (!target) target = QApplication::activeWindow();
     if (!target) target = this;
@@ -186,25 +196,23 @@ void CipherWindow::keyPressEvent(QKeyEvent* event) {
 
 // ---- The run ----
 
-void CipherWindow::Command4_Click() {
-    if (running_) return;
+// The run works on its own thread; the window stays as the run's notifications leave it, and a
+// click on the run button during a quiet run, whose controls stay enabled, starts nothing.
+void CipherWindow::RunClicked() {
+    if (run_.Working()) return;
     RunRequest request;
     request.direction = profile_.direction;
-    request.source = ToFilesystemPath(Control<QLineEdit>(Text1)->text());
-    request.target = ToFilesystemPath(Control<QLineEdit>(Text2)->text());
+    request.source = ToFilesystemPath(Control<QLineEdit>(SourceBox)->text());
+    request.target = ToFilesystemPath(Control<QLineEdit>(TargetBox)->text());
     request.password = password_.toStdString();
     request.keyFile = ToFilesystemPath(keyFilePath_);
-    running_ = true;
-    CipherRun(request, progress_);
-    running_ = false;
-    if (userClosed_) endProgram_();
+    run_.Start(
+        std::move(request), [this](const RunResult&) { emit runEnded(); }, beforeTargetWrite_);
 }
 
 // ---- Window events ----
 
-void CipherWindow::Form_Load() { CentreOnScreen(*this); }
-
-void CipherWindow::Form_Activate() {
+void CipherWindow::LocateProgramFiles() {
     const QString folder =
         applicationFolderOverride_.value_or(QCoreApplication::applicationDirPath());
     keyFilePath_ = PathInFolder(folder, QStringLiteral("uae"));
@@ -212,31 +220,21 @@ void CipherWindow::Form_Activate() {
 }
 
 bool CipherWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Form_Activate();
+    if (event->type() == QEvent::WindowActivate) LocateProgramFiles();
     return QWidget::event(event);
 }
 
-// A close by the user ends the whole program; a close for any other reason is left alone.
+// A close by the user ends the whole program; a close for any other reason is left alone. A run
+// that still works stops at its next progress update; the window, deleted once closed, waits
+// for it to end, so its temporary target is gone before the program is.
 void CipherWindow::closeEvent(QCloseEvent* event) {
     if (event->spontaneous()) {
-        OnUserClose(event);
+        run_.RequestStop();
+        event->accept();
+        endProgram_();
         return;
     }
     QWidget::closeEvent(event);
-}
-
-void CipherWindow::OnUserClose(QCloseEvent* event) {
-    userClosed_ = true;
-    progress_.StopRun();
-    if (running_) {
-        // The run still uses this window; it stops at its next PumpEvents and the program ends
-        // once it has unwound.
-        event->ignore();
-        hide();
-        return;
-    }
-    event->accept();
-    endProgram_();
 }
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "BackgroundRun.h"
 #include "CommonFileDialog.h"
 #include "ProgressPanel.h"
 #include "WindowControls.h"
@@ -16,7 +17,8 @@ class HelpOpener;
 class WindowDialogs;
 
 // The encrypt or decrypt window, depending on its profile: collects the two paths and the
-// password, opens the help and starts runs, which its progress panel follows.
+// password, opens the help and starts runs, which work on a thread of their own while its
+// progress panel follows them.
 class CipherWindow : public QWidget {
     Q_OBJECT
 public:
@@ -28,11 +30,17 @@ public:
     const QString& password() const { return password_; }
     Direction direction() const { return profile_.direction; }
     ProgressPanel& progress() { return progress_; }
+    bool runWorking() const { return run_.Working(); }
 
-    // Test hooks: the folder used instead of the program's own (from the next activation on) and
-    // how the program is ended.
+    // Test hooks: the folder used instead of the program's own (from the next activation on), how
+    // the program is ended, and what the run does before each write to its target.
     void overrideApplicationFolder(const QString& folder);
     void setProgramEnder(std::function<void()> endProgram);
+    void setBeforeTargetWrite(std::function<void()> hook);
+
+signals:
+    // A run has ended, on the window's thread, after its last notification.
+    void runEnded();
 
 protected:
     bool event(QEvent* event) override;
@@ -46,16 +54,15 @@ private:
     }
     void ConnectHandlers();
 
-    void Check1_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Form_Load();
-    void Form_Activate();
-    void OnUserClose(QCloseEvent* event);
+    void ShowPasswordClicked();
+    void ChooseSourceClicked();
+    void ChooseTargetClicked();
+    void ConfirmPasswordClicked();
+    void RunClicked();
+    void HelpClicked();
+    void ChangePasswordClicked();
+    void LocateProgramFiles();
+    void UseDroppedSource(const QString& file);
     void SetPasswordConfirmed(bool confirmed);
     void SetPasswordBoxesMasked(bool masked);
 
@@ -64,15 +71,14 @@ private:
     HelpOpener& help_;
     WindowControls controls_;
     ProgressPanel progress_;
-    CommonFileDialog CommonDialog1;
+    BackgroundRun run_;
+    CommonFileDialog fileDialog_;
 
     QString password_;
     QString keyFilePath_;
     QString helpFilePath_;
     std::optional<QString> applicationFolderOverride_;
-
-    bool running_ = false;
-    bool userClosed_ = false;
+    std::function<void()> beforeTargetWrite_;
     std::function<void()> endProgram_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "PasswordRule.h"
 #include "RunMessages.h"
+#include "WindowTexts.h"
 
 namespace korvel {
 

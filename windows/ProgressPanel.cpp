@@ -1,27 +1,25 @@
 #include "ProgressPanel.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "RunMessages.h"
 #include "WindowControls.h"
 #include "WindowDialogs.h"
+#include "WindowTexts.h"
 
 namespace korvel {
 
+using enum ControlId;
+
 ProgressPanel::ProgressPanel(const WindowControls& controls, WindowDialogs& dialogs,
-                             QWidget& window)
-    : controls_(controls), dialogs_(dialogs), window_(window) {
-    QObject::connect(controls_.Get<QPushButton>(ControlId::Command7), &QPushButton::clicked,
-                     &window_, [this] { Command7_Click(); });
+                             QWidget& window, std::function<void()> cancelClicked)
+    : controls_(controls),
+      dialogs_(dialogs),
+      window_(window),
+      bar_(controls.Get<QProgressBar>(PercentBar)) {
+    QObject::connect(controls_.Get<QPushButton>(CancelButton), &QPushButton::clicked, &window_,
+                     std::move(cancelClicked));
 }
-
-void ProgressPanel::setMinimumPumpInterval(std::chrono::milliseconds interval) {
-    pumpInterval_ = interval;
-}
-
-void ProgressPanel::Command7_Click() { CancelRequested = true; }
 
 void ProgressPanel::ShowNotice(const std::string& text, NoticeKind kind) {
     const QString title = QString::fromUtf8(kNoticeTitle);
@@ -34,19 +32,21 @@ void ProgressPanel::ShowNotice(const std::string& text, NoticeKind kind) {
 }
 
 void ProgressPanel::EnterProgressMode() {
-    SetShown(ControlId::Label5, true);
-    SetShown(ControlId::Command7, true);
-    SetShown(ControlId::ProgressBar1, true);
-    auto* bar = controls_.Get<QProgressBar>(ControlId::ProgressBar1);
-    bar->setMaximum(100);
-    bar->setMinimum(0);
-    SetShown(ControlId::Check1, false);
+    SetShown(ProgressLabel, true);
+    SetShown(CancelButton, true);
+    SetShown(PercentBar, true);
+    bar_->setMaximum(100);
+    bar_->setMinimum(0);
+    SetShown(ShowPasswordCheck, false);
     SetRunControlsEnabled(false);
-    lastPump_.invalidate();  // the first update lets events through at once
 }
 
+// A large run reports the same percent hundreds of times in a row; the bar, which only this panel
+// sets, is left alone then.
 void ProgressPanel::ShowPercent(int percent) {
-    controls_.Get<QProgressBar>(ControlId::ProgressBar1)->setValue(percent);
+    if (percent == percentShown_) return;
+    bar_->setValue(percent);
+    percentShown_ = percent;
 }
 
 CancelAnswer ProgressPanel::AskCancel(const std::string& title, const std::string& text) {
@@ -55,47 +55,24 @@ CancelAnswer ProgressPanel::AskCancel(const std::string& title, const std::strin
     return yes ? CancelAnswer::Yes : CancelAnswer::No;
 }
 
-// Updates come every 1000 bytes, far more often than anyone can click; handling events at each
-// of them would cost more than the cipher itself, so they are let through at most every
-// pumpInterval_.
-bool ProgressPanel::PumpEvents() {
-    if (stopping_) return false;
-    if (PumpIsDue()) {
-        QCoreApplication::processEvents();
-        lastPump_.start();
-        updatesSinceClockRead_ = 0;
-    }
-    return !stopping_;
-}
-
-// Even reading the clock at every update costs a measurable share of a large run, so it is read
-// only every few updates (a few tens of microseconds of cipher work apart).
-bool ProgressPanel::PumpIsDue() {
-    if (!lastPump_.isValid() || pumpInterval_.count() == 0) return true;
-    if (++updatesSinceClockRead_ < kUpdatesPerClockRead) return false;
-    updatesSinceClockRead_ = 0;
-    return lastPump_.elapsed() >= pumpInterval_.count();
-}
-
 void ProgressPanel::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
     if (half == LeaveHalf::RestoreControls) {
-        SetShown(ControlId::Check1, true);
+        SetShown(ShowPasswordCheck, true);
         SetRunControlsEnabled(true);
         return;
     }
-    SetShown(ControlId::ProgressBar1, false);
+    SetShown(PercentBar, false);
     if (reason == LeaveReason::Completed) {
-        SetShown(ControlId::Label5, false);
-        SetShown(ControlId::Command7, false);
+        SetShown(ProgressLabel, false);
+        SetShown(CancelButton, false);
     } else {
-        SetShown(ControlId::Command7, false);
-        SetShown(ControlId::Label5, false);
+        SetShown(CancelButton, false);
+        SetShown(ProgressLabel, false);
     }
 }
 
 void ProgressPanel::SetRunControlsEnabled(bool enabled) {
-    for (ControlId id :
-         {ControlId::Command6, ControlId::Command4, ControlId::Command1, ControlId::Command2}) {
+    for (ControlId id : {ChangePasswordButton, RunButton, ChooseSourceButton, ChooseTargetButton}) {
         controls_.Get(id)->setEnabled(enabled);
     }
 }

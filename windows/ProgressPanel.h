@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <chrono>
+#include <functional>
+#include <string>
 
 #include "ControlTable.h"
 #include "RunObserver.h"
 
+class QProgressBar;
 class QWidget;
 
 namespace korvel {
@@ -13,40 +14,33 @@ namespace korvel {
 class WindowControls;
 class WindowDialogs;
 
-// The run's side of a cipher window, and the run's observer. It owns Label5, ProgressBar1 and
-// Command7: in progress mode it shows them, hides Check1 and disables the controls that would
-// start another run or change this one's inputs. It lets window events through while a run
-// holds the thread, and stops the run once the window is closed.
+// The run's side of a cipher window, and the observer that the run's notifications reach on the
+// window's thread: the progress text, the progress bar and the cancel button. In progress mode it
+// shows them, hides the show-password box and disables the controls that would start another run
+// or change this one's inputs. It shows the run's boxes and passes a click on the cancel button
+// on to the run.
 class ProgressPanel : public RunObserver {
 public:
-    ProgressPanel(const WindowControls& controls, WindowDialogs& dialogs, QWidget& window);
-
-    // The least time between two rounds of event handling during a run.
-    void setMinimumPumpInterval(std::chrono::milliseconds interval);
-    // The run stops at its next PumpEvents.
-    void StopRun() { stopping_ = true; }
+    ProgressPanel(const WindowControls& controls, WindowDialogs& dialogs, QWidget& window,
+                  std::function<void()> cancelClicked);
 
     void ShowNotice(const std::string& text, NoticeKind kind) override;
     void EnterProgressMode() override;
     void ShowPercent(int percent) override;
     CancelAnswer AskCancel(const std::string& title, const std::string& text) override;
-    bool PumpEvents() override;
+    // The run never holds the window's thread, so there is nothing to let through.
+    bool PumpEvents() override { return true; }
     void LeaveProgressMode(LeaveHalf half, LeaveReason reason) override;
 
 private:
-    void Command7_Click();
-    bool PumpIsDue();
     void SetRunControlsEnabled(bool enabled);
     void SetShown(ControlId id, bool shown) const;
 
     const WindowControls& controls_;
     WindowDialogs& dialogs_;
     QWidget& window_;
-    bool stopping_ = false;
-    QElapsedTimer lastPump_;
-    std::chrono::milliseconds pumpInterval_{10};
-    static constexpr int kUpdatesPerClockRead = 16;
-    int updatesSinceClockRead_ = 0;
+    QProgressBar* bar_;  // looked up once: it follows every progress update
+    int percentShown_ = -1;
 };
 
 }  // namespace korvel

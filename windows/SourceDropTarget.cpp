@@ -7,8 +7,8 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "RunMessages.h"
 #include "WindowDialogs.h"
+#include "WindowTexts.h"
 
 namespace korvel {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMargins>
+#include <QObject>
 #include <QPoint>
 #include <QSize>
 
@@ -8,17 +9,38 @@ class QWidget;
 
 namespace korvel {
 
-// Top-left position that centres a window of the given outer size (frame and caption included)
-// on a screen of the given size. Not clamped: a window larger than the screen overhangs both
-// edges equally, so the result may be negative.
-QPoint CentredPosition(QSize screen, QSize outerWindow);
+// Centres a window by its outer frame, caption included. A window manager frames a window only
+// when it is first shown, so a window is placed beforehand with the frame of the program's last
+// framed window (they all have the same kind of caption), which then needs no correction. When no
+// window has been framed yet, the window is moved once more as soon as its frame is known, by an
+// object that the window owns and that removes itself then.
+class WindowCentring : public QObject {
+public:
+    // Moves a window so that its outer frame is centred on its screen.
+    static void Centre(QWidget& window);
 
-// Moves a window so that its outer frame is centred on its screen. Before the window manager has
-// framed it, the frame is taken to be that of the program's last framed window, and the window is
-// centred again once its own frame is known.
-void CentreOnScreen(QWidget& window);
+    // Top-left position that centres a window of the given outer size on a screen of the given
+    // size. Not clamped: a window larger than the screen overhangs both edges equally, so the
+    // result may be negative.
+    static QPoint CentredPosition(QSize screen, QSize outerWindow);
 
-// Moves a window so that, with the given frame around it, the frame is centred on its screen.
-void CentreOnScreen(QWidget& window, QMargins frame);
+    // The frame margins of a window: empty before it is framed, and for frameless windows.
+    static QMargins FrameMargins(const QWidget& window);
+
+    // The frame of the last framed window seen, or no margins before the first one.
+    static QMargins LastKnownFrame();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit WindowCentring(QWidget& window);
+    static void Centre(QWidget& window, QMargins frame);
+
+    QWidget& window_;
+};
+
+// The centring rule of every window of the program.
+inline void CentreOnScreen(QWidget& window) { WindowCentring::Centre(window); }
 
 }  // namespace korvel

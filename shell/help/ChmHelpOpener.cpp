@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "RunMessages.h"
 #include "WindowDialogs.h"
+#include "WindowTexts.h"
 
 #ifdef Q_OS_WIN
 #include <QDesktopServices>

@@ -114,6 +114,7 @@ protected:
         Press(Qt::Key_Return);
         EXPECT_EQ(FocusName(), QStringLiteral("Command4")) << "the run follows the confirmation";
         Press(Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.runWorking(); }, 60000));
 
         TabTo("Command5");
         Press(Qt::Key_Return);

@@ -60,6 +60,27 @@ void WindowHarness::click(const char* buttonName) {
     target->click();
 }
 
+bool WindowHarness::run() {
+    click("Command4");
+    return waitForRunEnd();
+}
+
+bool WindowHarness::waitForRunEnd() {
+    const bool ended =
+        QTest::qWaitFor([this] { return !window_ || !window_->runWorking(); }, 60000);
+    EXPECT_TRUE(ended) << "the run did not end";
+    return ended;
+}
+
+bool WindowHarness::startHeldRun(WriteLatch& latch) {
+    window_->setBeforeTargetWrite(latch.Hook());
+    click("Command4");
+    const bool held = QTest::qWaitFor([&] { return latch.Holding(); }, 60000);
+    EXPECT_TRUE(held) << "the run never reached the held write";
+    QCoreApplication::processEvents();
+    return held;
+}
+
 void WindowHarness::confirmPassword(const QString& password) {
     box("Text3")->setText(password);
     box("Text4")->setText(password);

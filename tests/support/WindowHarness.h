@@ -8,6 +8,7 @@
 #include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
 #include "Printers.h"
+#include "WriteLatch.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -36,6 +37,13 @@ public:
     // Shows the window and waits until it is the active window.
     void showAndActivate();
     void click(const char* buttonName);
+    // Clicks the run button and waits until the run, working on its own thread, has ended; false
+    // when it has not ended within a minute.
+    bool run();
+    bool waitForRunEnd();
+    // Clicks the run button and waits until the run is held by the latch, with everything it sent
+    // before shown in the window.
+    bool startHeldRun(WriteLatch& latch);
     void confirmPassword(const QString& password);
     // Makes a source file of `size` bytes and chooses it and a target through the dialogs.
     void chooseFiles(const QString& sourceName, qint64 size, const QString& targetName);

@@ -64,7 +64,7 @@ TEST_P(FileSelectionTest, EqualPathsAfterACancelGetTheEqualPathsMessage) {
     harness.click("Command1");
     harness.click("Command2");  // cancelled: the same path
     harness.confirmPassword(QStringLiteral("abcdef"));
-    harness.click("Command4");
+    harness.run();
     ASSERT_EQ(harness.dialogs.boxes.size(), 1u);
     const QString expected = GetParam() == Direction::Encrypt
                                  ? QStringLiteral("密文和源文件同名时不能位于同一路径")

@@ -109,21 +109,22 @@ TEST(KeyboardTest, TabReachesTheCancelButtonDuringARunAndEnterCancels) {
         harness.showAndActivate();
         harness.chooseFiles(QStringLiteral("plain.bin"), 204801, QStringLiteral("out.bin"));
         harness.confirmPassword(QStringLiteral("Secret1"));
-        harness.window().progress().setMinimumPumpInterval(std::chrono::milliseconds(0));
         harness.dialogs.questionAnswers = {true};
-        QStringList visitsDuringRun;
-        QString focusAtEnter;
-        QTimer::singleShot(0, [&] {
-            visitsDuringRun << FocusName();
-            for (int presses = 0; presses < 20 && FocusName() != "Command7"; ++presses) {
-                visitsDuringRun << TabVisits(1);
-            }
-            focusAtEnter = FocusName();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        });
+        WriteLatch latch(2);
+        harness.window().setBeforeTargetWrite(latch.Hook());
         QWidget* command4 = harness.button("Command4");
         command4->setFocus();
         QTest::keyClick(command4, Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return latch.Holding(); }, 60000));
+        QCoreApplication::processEvents();
+        QStringList visitsDuringRun{FocusName()};
+        for (int presses = 0; presses < 20 && FocusName() != "Command7"; ++presses) {
+            visitsDuringRun << TabVisits(1);
+        }
+        const QString focusAtEnter = FocusName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        latch.Release();
+        ASSERT_TRUE(harness.waitForRunEnd());
 
         EXPECT_EQ(focusAtEnter, QStringLiteral("Command7"))
             << visitsDuringRun.join(u' ').toStdString();

@@ -93,11 +93,12 @@ TEST_P(SourceDropTest, NothingCanBeDroppedDuringARun) {
     harness.chooseFiles(QStringLiteral("plain.bin"), 204801, QStringLiteral("out.bin"));
     harness.confirmPassword(QStringLiteral("Secret1"));
     const QString chosen = harness.box("Text1")->text();
-    std::optional<DropOutcome> duringRun;
-    QTimer::singleShot(0, [&] { duringRun = drop("Label3", {QUrl::fromLocalFile(file)}); });
-    harness.click("Command4");
-    ASSERT_TRUE(duringRun.has_value()) << "events were never let through during the run";
-    EXPECT_FALSE(duringRun->offered || duringRun->taken);
+    WriteLatch latch(2);
+    ASSERT_TRUE(harness.startHeldRun(latch));
+    const DropOutcome duringRun = drop("Label3", {QUrl::fromLocalFile(file)});
+    latch.Release();
+    ASSERT_TRUE(harness.waitForRunEnd());
+    EXPECT_FALSE(duringRun.offered || duringRun.taken);
     EXPECT_EQ(harness.box("Text1")->text(), chosen);
     EXPECT_TRUE(drop("Label3", {QUrl::fromLocalFile(file)}).taken) << "after the run it can";
 }

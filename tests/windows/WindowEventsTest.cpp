@@ -77,8 +77,8 @@ TEST(CloseRuleTest, CloseForAnyOtherReasonDoesNothingSpecial) {
 }
 
 TEST(CentringTest, LargerThanTheScreenOverhangsBothEdgesEqually) {
-    EXPECT_EQ(CentredPosition(QSize(1024, 768), QSize(628, 511)), QPoint(198, 128));
-    EXPECT_EQ(CentredPosition(QSize(600, 400), QSize(640, 520)), QPoint(-20, -60));
+    EXPECT_EQ(WindowCentring::CentredPosition(QSize(1024, 768), QSize(628, 511)), QPoint(198, 128));
+    EXPECT_EQ(WindowCentring::CentredPosition(QSize(600, 400), QSize(640, 520)), QPoint(-20, -60));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "FrameCentring.h"
+#include "WindowCentring.h"
 #include "WindowHarness.h"
 #include "gtest/gtest.h"
 
@@ -29,7 +29,7 @@ int OffCentre(const QWidget& window) {
 }
 
 bool WaitUntilFramed(QWidget& window) {
-    return QTest::qWaitFor([&] { return !FrameMargins(window).isNull(); }, 5000);
+    return QTest::qWaitFor([&] { return !WindowCentring::FrameMargins(window).isNull(); }, 5000);
 }
 
 // Records where the frame of a window was each time it moved once framed: one place means that
@@ -39,7 +39,7 @@ public:
     explicit FramePlaces(QWidget& window) { window.installEventFilter(this); }
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* window = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Move && !FrameMargins(*window).isNull()) {
+        if (event->type() == QEvent::Move && !WindowCentring::FrameMargins(*window).isNull()) {
             const QPoint place = window->frameGeometry().topLeft();
             if (places.isEmpty() || places.last() != place) places.append(place);
         }

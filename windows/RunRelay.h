@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "RunObserver.h"
+
+namespace korvel {
+
+// The observer of a run that works on a thread of its own. It hands every notification over to
+// the window's observer on the window's thread, in the order and number the run sends
+// them: the quick ones queued, the boxes one at a time while the run waits for them to close.
+// Nothing of the window is touched on the run's thread.
+//
+// A large run sends a percent every thousand bytes, a million in a gigabyte, nearly all of them
+// the same as the one before. Waking the window's thread for each block would cost more than the
+// run's own transform, so the percents wait until a block ends on a percent that the window does
+// not show yet: the window shows at every block's end what the run has reported, and its thread
+// wakes about a hundred times a run. A percent repeated is kept once with its count.
+class RunRelay : public RunObserver {
+public:
+    // The hand-overs are delivered through `context`, an object of the window's thread that
+    // outlives every run.
+    RunRelay(RunObserver& window, QObject& context);
+
+    // Window's thread: readies the relay for the next run.
+    void Reset();
+    // Any thread: the run stops at its next progress update, and a box it waits for no longer
+    // holds it.
+    void RequestStop();
+
+    void ShowNotice(const std::string& text, NoticeKind kind) override;
+    void EnterProgressMode() override;
+    void ShowPercent(int percent) override;
+    CancelAnswer AskCancel(const std::string& title, const std::string& text) override;
+    bool PumpEvents() override;
+    void EndOfBlock() override;
+    void LeaveProgressMode(LeaveHalf half, LeaveReason reason) override;
+    // Hands over what is still waiting; the run's thread calls it once the run has returned.
+    void Flush();
+
+private:
+    struct Notification {
+        enum class Kind { Enter, Percent, Leave } kind;
+        int percent = 0;
+        int repeat = 1;  // a percent that many times in a row
+        LeaveHalf half = LeaveHalf::RestoreControls;
+        LeaveReason reason = LeaveReason::Completed;
+    };
+    void Deliver(const std::vector<Notification>& batch) const;
+    template <typename Answer>
+    Answer HandOver(std::function<Answer()> ask, Answer whenStopped);
+
+    RunObserver& window_;
+    QObject& context_;
+    // The run's thread only:
+    std::vector<Notification> waiting_;
+    int lastPercentHandedOver_ = -1;
+    std::atomic<bool> stopRequested_ = false;
+    std::mutex mutex_;
+    std::condition_variable answered_;
+};
+
+}  // namespace korvel
