@@ -39,21 +39,25 @@ Form3::Form3(WindowNavigator& navigator)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kClientSize);
 
-    // Created in this order; the Tab order below puts Command1 first.
-    command2_ = CreateButton(QStringLiteral("解密"), kCommand2Geometry);
-    command1_ = CreateButton(QStringLiteral("加密"), kCommand1Geometry);
-    setTabOrder(command1_, command2_);
-    command1_->setFocus();
+    // Created in this order; the Tab order below puts the encrypt button first.
+    decryptButton_ =
+        CreateButton(QStringLiteral("Command2"), QStringLiteral("解密"), kCommand2Geometry);
+    encryptButton_ =
+        CreateButton(QStringLiteral("Command1"), QStringLiteral("加密"), kCommand1Geometry);
+    setTabOrder(encryptButton_, decryptButton_);
+    encryptButton_->setFocus();
 
-    command1_->setAccessibleDescription(QStringLiteral("打开文件加密窗口"));
-    command2_->setAccessibleDescription(QStringLiteral("打开文件解密窗口"));
+    encryptButton_->setAccessibleDescription(QStringLiteral("打开文件加密窗口"));
+    decryptButton_->setAccessibleDescription(QStringLiteral("打开文件解密窗口"));
 
-    connect(command1_, &QPushButton::clicked, this, &Form3::Command1_Click);
-    connect(command2_, &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(encryptButton_, &QPushButton::clicked, this, &Form3::EncryptClicked);
+    connect(decryptButton_, &QPushButton::clicked, this, &Form3::DecryptClicked);
 }
 
-QPushButton* Form3::CreateButton(const QString& caption, const QRect& geometry) {
+QPushButton* Form3::CreateButton(const QString& name, const QString& caption,
+                                 const QRect& geometry) {
     auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
     button->setGeometry(geometry);
     button->setFont(ButtonFont());
     // Outside a dialog a push button ignores Enter unless it is auto-default; this makes Enter
@@ -75,12 +79,12 @@ void Form3::closeEvent(QCloseEvent* event) {
     if (!unloadingByProgram_) navigator_.EndProgramAtOnce();
 }
 
-void Form3::Command1_Click() {
+void Form3::EncryptClicked() {
     navigator_.ShowEncryptWindow();
     Unload();
 }
 
-void Form3::Command2_Click() {
+void Form3::DecryptClicked() {
     navigator_.ShowDecryptWindow();
     Unload();
 }

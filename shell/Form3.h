@@ -21,20 +21,20 @@ public:
     // The program's own unload, as opposed to the user closing the window.
     void Unload();
 
-    QPushButton* Command1() const { return command1_; }
-    QPushButton* Command2() const { return command2_; }
+    QPushButton* EncryptButton() const { return encryptButton_; }
+    QPushButton* DecryptButton() const { return decryptButton_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QPushButton* CreateButton(const QString& caption, const QRect& geometry);
-    void Command1_Click();
-    void Command2_Click();
+    QPushButton* CreateButton(const QString& name, const QString& caption, const QRect& geometry);
+    void EncryptClicked();
+    void DecryptClicked();
 
     WindowNavigator& navigator_;
-    QPushButton* command2_;
-    QPushButton* command1_;
+    QPushButton* decryptButton_;
+    QPushButton* encryptButton_;
     bool unloadingByProgram_ = false;
 };
 

@@ -32,7 +32,8 @@ Started StartWithArgumentsAndOpen(const QStringList& arguments, bool encrypt) {
     windows.HandFilesToWorkingWindow(
         CommandLineFiles::FromArguments(QStringList{QStringLiteral("korvel")} + arguments));
     windows.ShowMainWindow();
-    (encrypt ? windows.MainWindow()->Command1() : windows.MainWindow()->Command2())->click();
+    (encrypt ? windows.MainWindow()->EncryptButton() : windows.MainWindow()->DecryptButton())
+        ->click();
     QCoreApplication::processEvents();  // a turned-down file is told once the window is up
 
     QWidget* window = encrypt ? windows.EncryptWindow() : windows.DecryptWindow();

@@ -54,11 +54,11 @@ TEST_F(Form3Test, WindowHasItsCaptionSizeAndCloseBoxOnly) {
 }
 
 TEST_F(Form3Test, ButtonsHaveTheirCaptionsGeometryAndFont) {
-    EXPECT_EQ(form3_->Command1()->text(), QStringLiteral("加密"));
-    EXPECT_EQ(form3_->Command2()->text(), QStringLiteral("解密"));
-    EXPECT_EQ(form3_->Command1()->geometry(), QRect(48, 56, 145, 113));
-    EXPECT_EQ(form3_->Command2()->geometry(), QRect(272, 56, 145, 113));
-    for (QPushButton* button : {form3_->Command1(), form3_->Command2()}) {
+    EXPECT_EQ(form3_->EncryptButton()->text(), QStringLiteral("加密"));
+    EXPECT_EQ(form3_->DecryptButton()->text(), QStringLiteral("解密"));
+    EXPECT_EQ(form3_->EncryptButton()->geometry(), QRect(48, 56, 145, 113));
+    EXPECT_EQ(form3_->DecryptButton()->geometry(), QRect(272, 56, 145, 113));
+    for (QPushButton* button : {form3_->EncryptButton(), form3_->DecryptButton()}) {
         const QFont font = button->font();
         EXPECT_EQ(font.pointSize(), 24);
         EXPECT_EQ(font.weight(), QFont::Normal);
@@ -83,7 +83,7 @@ TEST_F(Form3Test, LoadCentresTheWindow) {
 TEST_F(Form3Test, EncryptButtonOpensEncryptWindowThenUnloadsWithoutEndingProgram) {
     LoadShowAndActivate();
     navigator_.watchedWindow = form3_;
-    form3_->Command1()->click();
+    form3_->EncryptButton()->click();
 
     EXPECT_EQ(navigator_.encryptShown, 1);
     EXPECT_EQ(navigator_.decryptShown, 0);
@@ -96,7 +96,7 @@ TEST_F(Form3Test, EncryptButtonOpensEncryptWindowThenUnloadsWithoutEndingProgram
 TEST_F(Form3Test, DecryptButtonOpensDecryptWindowThenUnloadsWithoutEndingProgram) {
     LoadShowAndActivate();
     navigator_.watchedWindow = form3_;
-    QTest::mouseClick(form3_->Command2(), Qt::LeftButton);
+    QTest::mouseClick(form3_->DecryptButton(), Qt::LeftButton);
 
     EXPECT_EQ(navigator_.decryptShown, 1);
     EXPECT_EQ(navigator_.encryptShown, 0);
@@ -115,7 +115,7 @@ TEST_F(Form3Test, ClosingByTheUserEndsTheProgram) {
 
 TEST_F(Form3Test, EncryptButtonHasFocusAndEnterOpensEncryptWindow) {
     LoadShowAndActivate();
-    EXPECT_EQ(QApplication::focusWidget(), form3_->Command1());
+    EXPECT_EQ(QApplication::focusWidget(), form3_->EncryptButton());
     PressKey(Qt::Key_Return);
     EXPECT_EQ(navigator_.encryptShown, 1);
     EXPECT_EQ(navigator_.decryptShown, 0);
@@ -124,7 +124,7 @@ TEST_F(Form3Test, EncryptButtonHasFocusAndEnterOpensEncryptWindow) {
 TEST_F(Form3Test, TabMovesToDecryptButtonWhereEnterClicksIt) {
     LoadShowAndActivate();
     PressKey(Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), form3_->Command2());
+    EXPECT_EQ(QApplication::focusWidget(), form3_->DecryptButton());
     PressKey(Qt::Key_Return);
     EXPECT_EQ(navigator_.decryptShown, 1);
     EXPECT_EQ(navigator_.encryptShown, 0);
@@ -132,19 +132,20 @@ TEST_F(Form3Test, TabMovesToDecryptButtonWhereEnterClicksIt) {
 
 TEST_F(Form3Test, ScreenReaderHearsWhatEachButtonDoes) {
     const std::pair<QPushButton*, QString> expected[] = {
-        {form3_->Command1(), QStringLiteral("加密")}, {form3_->Command2(), QStringLiteral("解密")}};
+        {form3_->EncryptButton(), QStringLiteral("加密")},
+        {form3_->DecryptButton(), QStringLiteral("解密")}};
     for (const auto& [button, name] : expected) {
         QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(spoken, nullptr);
         EXPECT_EQ(spoken->text(QAccessible::Name), name);
         EXPECT_EQ(spoken->role(), QAccessible::Button);
     }
-    EXPECT_EQ(
-        QAccessible::queryAccessibleInterface(form3_->Command1())->text(QAccessible::Description),
-        QStringLiteral("打开文件加密窗口"));
-    EXPECT_EQ(
-        QAccessible::queryAccessibleInterface(form3_->Command2())->text(QAccessible::Description),
-        QStringLiteral("打开文件解密窗口"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form3_->EncryptButton())
+                  ->text(QAccessible::Description),
+              QStringLiteral("打开文件加密窗口"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form3_->DecryptButton())
+                  ->text(QAccessible::Description),
+              QStringLiteral("打开文件解密窗口"));
 }
 
 TEST_F(Form3Test, EscapeDoesNothing) {

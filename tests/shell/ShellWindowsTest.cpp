@@ -35,7 +35,7 @@ protected:
 TEST_F(ShellWindowsTest, EncryptButtonLeadsToTheEncryptWindowOnly) {
     windows_.ShowMainWindow();
     QPointer<Form3> form3 = windows_.MainWindow();
-    form3->Command1()->click();
+    form3->EncryptButton()->click();
 
     ASSERT_NE(windows_.EncryptWindow(), nullptr);
     EXPECT_NE(qobject_cast<Form4*>(windows_.EncryptWindow()), nullptr);
@@ -50,7 +50,7 @@ TEST_F(ShellWindowsTest, EncryptButtonLeadsToTheEncryptWindowOnly) {
 TEST_F(ShellWindowsTest, DecryptButtonLeadsToTheDecryptWindowOnly) {
     windows_.ShowMainWindow();
     QPointer<Form3> form3 = windows_.MainWindow();
-    form3->Command2()->click();
+    form3->DecryptButton()->click();
 
     ASSERT_NE(windows_.DecryptWindow(), nullptr);
     EXPECT_NE(qobject_cast<Form5*>(windows_.DecryptWindow()), nullptr);
@@ -72,7 +72,7 @@ TEST_F(ShellWindowsTest, WholeRoadFromSplashToEncryptWindowKeepsTheProgramRunnin
         QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(20, 20));
         QTimer::singleShot(0, [&] {
             ASSERT_NE(windows_.MainWindow(), nullptr);
-            windows_.MainWindow()->Command1()->click();
+            windows_.MainWindow()->EncryptButton()->click();
             QTimer::singleShot(0, [] { QCoreApplication::exit(42); });
         });
     });
