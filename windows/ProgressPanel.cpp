@@ -42,10 +42,14 @@ void ProgressPanel::EnterProgressMode() {
 }
 
 // A large run reports the same percent hundreds of times in a row; the bar, which only this panel
-// sets, is left alone then.
+// sets, is left alone then. A new value is painted with the window's next paint rather than at
+// once, as the bar itself would: the percents of a run come in batches, and a window that falls
+// behind paints the last of them once instead of each in turn.
 void ProgressPanel::ShowPercent(int percent) {
     if (percent == percentShown_) return;
+    bar_->setUpdatesEnabled(false);
     bar_->setValue(percent);
+    bar_->setUpdatesEnabled(true);
     percentShown_ = percent;
 }
 
