@@ -114,6 +114,9 @@ void BinaryFile::ReadExactly(std::uint8_t* buffer, std::size_t count) {
 void BinaryFile::ExpectEnd() {
     std::uint8_t probe = 0;
     if (Read(&probe, 1) != 0) FailBecause(kSourceChanged);
+    // Cut short after its last block was read: nothing past the end shows that.
+    Calls::Facts facts;
+    if (Calls::Describe(descriptor_, facts) && facts.size != size_) FailBecause(kSourceChanged);
 }
 
 void BinaryFile::Write(const std::uint8_t* buffer, std::size_t count) {

@@ -40,8 +40,9 @@ public:
     std::size_t Read(std::uint8_t* buffer, std::size_t count);
     // Reads exactly count bytes; a file that ends early has changed since it was opened.
     void ReadExactly(std::uint8_t* buffer, std::size_t count);
-    // Fails when the file yields anything past the current position: it grew after it was
-    // opened, or its length did not tell its content (as with many files under /proc).
+    // Fails when the file yields anything past the current position or no longer has the length
+    // it had when opened: it grew or was cut short after it was opened, or its length did not tell
+    // its content (as with many files under /proc).
     void ExpectEnd();
     void Write(const std::uint8_t* buffer, std::size_t count);
     // Pushes everything written so far to the storage device.

@@ -15,6 +15,7 @@
 #include "RandomInRange.h"
 #include "RunMessages.h"
 #include "TemporaryTarget.h"
+#include "TransformingReader.h"
 
 namespace korvel {
 
@@ -112,28 +113,25 @@ RunResult Run::Process() {
                      : (sourceLength_ > kHeaderSize ? sourceLength_ - kHeaderSize : 0);
     if (!Encrypting()) source.Seek(std::min(sourceLength_, kHeaderSize));
 
-    BlockBuffer block(static_cast<std::size_t>(std::min<std::uint64_t>(
-        BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1))));
     // The header shifts a ciphertext by ten bytes. A first block that much shorter puts every later
     // write on a block boundary of the target, where the system's copy into the file's pages runs
     // aligned; otherwise each write starts ten bytes into a page.
-    std::size_t blockCount = Encrypting() && block.Size() > kHeaderSize
-                                 ? block.Size() - static_cast<std::size_t>(kHeaderSize)
-                                 : block.Size();
+    const std::size_t firstCount = Encrypting() && dataCount > BlockBuffer::kRunBlockSize
+                                       ? BlockBuffer::kRunBlockSize - kHeaderSize
+                                       : BlockBuffer::kRunBlockSize;
+    TransformingReader blocks(source, keystream, dataCount, firstCount,
+                              TransformingReader::WorthReadingAhead(dataCount));
     for (std::uint64_t done = 0; done < dataCount;) {
-        const auto count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(blockCount, dataCount - done));
-        blockCount = block.Size();
-        source.ReadExactly(block.Data(), count);
-        keystream.Apply(block.Data(), count);
+        const TransformingReader::Block block = blocks.Next();
         BeforeTargetWrite();
-        target.Write(block.Data(), count);
+        target.Write(block.data, block.count);
 
-        const Interruption interruption = inProgressMode_
-                                              ? ReportProgress(done + 1, done + count, dataCount)
-                                              : Interruption::None;
+        const Interruption interruption =
+            inProgressMode_ ? ReportProgress(done + 1, done + block.count, dataCount)
+                            : Interruption::None;
         if (interruption == Interruption::Cancelled) {
             observer_.LeaveProgressMode(LeaveHalf::RestoreControls, LeaveReason::Cancelled);
+            blocks.Stop();
             target.Discard();
             source.Close();
             key.Close();
@@ -143,8 +141,9 @@ RunResult Run::Process() {
         }
         if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
         if (inProgressMode_) observer_.EndOfBlock();
-        done += count;
+        done += block.count;
     }
+    blocks.Stop();
 
     // The length at the start decided the progress display and the data count; a source that
     // has more to give changed during the run, or never told its length (as files under /proc).
