@@ -21,7 +21,7 @@ TransformingReader::TransformingReader(BinaryFile& source, Keystream& keystream,
 TransformingReader::~TransformingReader() { Stop(); }
 
 bool TransformingReader::WorthReadingAhead(std::uint64_t dataCount) {
-    return dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1;
+    return getenv("NOAHEAD") == nullptr && dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1;
 }
 
 void TransformingReader::Stop() {

@@ -54,7 +54,8 @@ CancelAnswer RunRelay::AskCancel(const std::string& title, const std::string& te
 bool RunRelay::PumpEvents() { return !stopRequested_; }
 
 void RunRelay::EndOfBlock() {
-    if (!waiting_.empty() && waiting_.back().percent != lastPercentHandedOver_) Flush();
+    if (waiting_.empty() || waiting_.back().percent == lastPercentHandedOver_) return;
+    if (std::chrono::steady_clock::now() - lastHandOver_ >= kHandOverInterval) Flush();
 }
 
 void RunRelay::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
@@ -66,6 +67,7 @@ void RunRelay::Flush() {
     if (waiting_.empty()) return;
     const Notification& last = waiting_.back();
     lastPercentHandedOver_ = last.kind == Notification::Kind::Percent ? last.percent : -1;
+    lastHandOver_ = std::chrono::steady_clock::now();
     QMetaObject::invokeMethod(
         &context_, [this, batch = std::move(waiting_)] { Deliver(batch); }, Qt::QueuedConnection);
     waiting_ = {};

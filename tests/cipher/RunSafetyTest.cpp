@@ -150,20 +150,28 @@ TEST_F(RunSafetyTest, MissingTargetFolderFailsAndCreatesNothing) {
     EXPECT_EQ(folder.Listing(), before);
 }
 
+// Cut at the first progress update, the run's reading is still ahead of it; at the last, every
+// block has been read and only the end of the run can tell.
 TEST_F(RunSafetyTest, SourceCutShortDuringTheRunKeepsTheExistingTarget) {
-    observer.onPump = [this](int pump) {
-        if (pump == 1) fs::resize_file(folder / "plain", 100);
-        return true;
-    };
-    const RunResult result = Encrypt(folder / "plain", folder / "old");
-    EXPECT_EQ(result.outcome, RunOutcome::Failed);
-    EXPECT_EQ(result.failedFile, folder / "plain");
-    EXPECT_EQ(result.reason, kSourceChanged);
-    EXPECT_EQ(ReadBytes(folder / "old"), existing);
-    EXPECT_EQ(folder.Listing(), before);
-    const std::vector<std::string> tail(observer.events.end() - 3, observer.events.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"leave-restore:completed", "leave-hide:completed",
-                                              "warning:" + result.message}));
+    const int lastUpdate = static_cast<int>((plain.size() - 2) / 1000);
+    for (const int cutAt : {1, lastUpdate}) {
+        SCOPED_TRACE(cutAt);
+        WriteBytes(folder / "plain", plain);
+        observer = {};
+        observer.onPump = [this, cutAt](int pump) {
+            if (pump == cutAt) fs::resize_file(folder / "plain", 100);
+            return true;
+        };
+        const RunResult result = Encrypt(folder / "plain", folder / "old");
+        EXPECT_EQ(result.outcome, RunOutcome::Failed);
+        EXPECT_EQ(result.failedFile, folder / "plain");
+        EXPECT_EQ(result.reason, kSourceChanged);
+        EXPECT_EQ(ReadBytes(folder / "old"), existing);
+        EXPECT_EQ(folder.Listing(), before);
+        const std::vector<std::string> tail(observer.events.end() - 3, observer.events.end());
+        EXPECT_EQ(tail, (std::vector<std::string>{"leave-restore:completed", "leave-hide:completed",
+                                                  "warning:" + result.message}));
+    }
 }
 
 #ifndef _WIN32
