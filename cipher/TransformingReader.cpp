@@ -13,32 +13,31 @@ TransformingReader::TransformingReader(BinaryFile& source, Keystream& keystream,
     const auto slotSize = static_cast<std::size_t>(
         std::min<std::uint64_t>(BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1)));
     const std::uint64_t slotCount = readAhead ? kRingSize : 1;
-    for (std::uint64_t i = 0; i < slotCount; ++i)
+    for (std::uint64_t i = 0; i < slotCount; ++i) {
         slots_.push_back(std::make_unique<Slot>(slotSize));
+    }
     if (readAhead) reader_ = std::thread([this] { ReadAhead(); });
 }
 
 TransformingReader::~TransformingReader() { Stop(); }
 
 bool TransformingReader::WorthReadingAhead(std::uint64_t dataCount) {
-    return getenv("NOAHEAD") == nullptr && dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1;
+    return dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1;
 }
 
 void TransformingReader::Stop() {
     if (!reader_.joinable()) return;
-    stopping_.store(true);
-    released_.fetch_add(kRingSize);  // wakes a reader waiting for a free slot
-    released_.notify_one();
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    readerMayGoOn_.notify_one();
     reader_.join();
 }
 
 TransformingReader::Block TransformingReader::Next() {
     Slot& slot = *slots_[handedOut_ % slots_.size()];
     if (reader_.joinable()) {
-        if (handedOut_ > 0) {
-            released_.store(handedOut_, std::memory_order_release);
-            released_.notify_one();
-        }
         WaitForFilledSlot();
     } else {
         FillSlot(slot);
@@ -66,9 +65,7 @@ void TransformingReader::ReadAhead() {
         if (!WaitForFreeSlot(index)) return;
         Slot& slot = *slots_[index % kRingSize];
         FillSlot(slot);
-        if (slot.failure || readSoFar_ >= dataCount_) readingEnded_.store(true);
-        filled_.store(index + 1, std::memory_order_release);
-        filled_.notify_one();
+        Publish(index + 1, slot.failure || readSoFar_ >= dataCount_);
         if (slot.failure) return;
     }
 }
@@ -76,23 +73,40 @@ void TransformingReader::ReadAhead() {
 // A full ring waits until half of it is free, and an empty one until half of it is full, so the
 // two threads wake each other every few blocks, not at every block.
 bool TransformingReader::WaitForFreeSlot(std::uint64_t index) {
-    if (index < released_.load(std::memory_order_acquire) + kRingSize) return !stopping_.load();
-    for (std::uint64_t released = released_.load(std::memory_order_acquire);
-         index + kRingSize / 2 > released + kRingSize && !stopping_.load();
-         released = released_.load(std::memory_order_acquire)) {
-        released_.wait(released, std::memory_order_acquire);
+    std::unique_lock lock(mutex_);
+    if (index >= released_ + kRingSize) {
+        readerWaitsForReleased_ = index - kRingSize / 2;
+        readerMayGoOn_.wait(lock,
+                            [&] { return stopping_ || released_ >= *readerWaitsForReleased_; });
+        readerWaitsForReleased_.reset();
     }
-    return !stopping_.load();
+    return !stopping_;
 }
 
-void TransformingReader::WaitForFilledSlot() {
-    if (filled_.load(std::memory_order_acquire) > handedOut_) return;
-    const std::uint64_t wanted = handedOut_ + kRingSize / 2;
-    for (std::uint64_t filled = filled_.load(std::memory_order_acquire);
-         filled < wanted && !(filled > handedOut_ && readingEnded_.load());
-         filled = filled_.load(std::memory_order_acquire)) {
-        filled_.wait(filled, std::memory_order_acquire);
+void TransformingReader::Publish(std::uint64_t filled, bool ended) {
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex_);
+        filled_ = filled;
+        readingEnded_ = ended;
+        wake = writerWaitsForFilled_ && (filled_ >= *writerWaitsForFilled_ || ended);
     }
+    if (wake) writerMayGoOn_.notify_one();
+}
+
+// Hands back the block given out before, then waits until the next one is in the ring.
+void TransformingReader::WaitForFilledSlot() {
+    std::unique_lock lock(mutex_);
+    released_ = handedOut_;
+    if (readerWaitsForReleased_ && released_ >= *readerWaitsForReleased_) {
+        readerMayGoOn_.notify_one();
+    }
+    if (filled_ > handedOut_) return;
+    writerWaitsForFilled_ = handedOut_ + kRingSize / 2;
+    writerMayGoOn_.wait(lock, [&] {
+        return filled_ >= *writerWaitsForFilled_ || (readingEnded_ && filled_ > handedOut_);
+    });
+    writerWaitsForFilled_.reset();
 }
 
 }  // namespace korvel

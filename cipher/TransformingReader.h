@@ -1,10 +1,12 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -61,6 +63,7 @@ private:
     void FillSlot(Slot& slot);
     void ReadAhead();
     bool WaitForFreeSlot(std::uint64_t index);
+    void Publish(std::uint64_t filled, bool ended);
     void WaitForFilledSlot();
 
     BinaryFile& source_;
@@ -69,11 +72,17 @@ private:
     std::uint64_t readSoFar_ = 0;  // the reading side's
     std::size_t nextCount_;        // the reading side's
     std::vector<std::unique_ptr<Slot>> slots_;
-    std::atomic<std::uint64_t> filled_ = 0;    // blocks the reading thread has put in the ring
-    std::atomic<std::uint64_t> released_ = 0;  // blocks the writer has handed back
-    std::atomic<bool> readingEnded_ = false;   // the last block or a failure is in the ring
-    std::atomic<bool> stopping_ = false;
-    std::uint64_t handedOut_ = 0;
+    std::uint64_t handedOut_ = 0;  // the writer's
+
+    std::mutex mutex_;  // guards what follows, up to the thread
+    std::condition_variable readerMayGoOn_;
+    std::condition_variable writerMayGoOn_;
+    std::uint64_t filled_ = 0;    // blocks the reading thread has put in the ring
+    std::uint64_t released_ = 0;  // blocks the writer has handed back
+    bool readingEnded_ = false;   // the last block or a failure is in the ring
+    bool stopping_ = false;
+    std::optional<std::uint64_t> readerWaitsForReleased_;
+    std::optional<std::uint64_t> writerWaitsForFilled_;
     std::thread reader_;
 };
 
