@@ -1,6 +1,7 @@
 #include "TransformingReader.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "ProcessorCount.h"
 
@@ -16,7 +17,12 @@ TransformingReader::TransformingReader(BinaryFile& source, Keystream& keystream,
     for (std::uint64_t i = 0; i < slotCount; ++i) {
         slots_.push_back(std::make_unique<Slot>(slotSize));
     }
-    if (readAhead) reader_ = std::thread([this] { ReadAhead(); });
+    if (!readAhead) return;
+    try {
+        reader_ = std::thread([this] { ReadAhead(); });
+    } catch (const std::system_error&) {
+        slots_.resize(1);  // no thread to be had: each block is read when it is asked for
+    }
 }
 
 TransformingReader::~TransformingReader() { Stop(); }
