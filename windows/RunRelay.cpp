@@ -11,6 +11,8 @@ void RunRelay::Reset() {
     stopRequested_ = false;
     CancelRequested = false;
     waiting_.clear();
+    pendingPercent_ = -1;
+    pendingRepeat_ = 0;
     lastPercentHandedOver_ = -1;
 }
 
@@ -32,17 +34,26 @@ void RunRelay::ShowNotice(const std::string& text, NoticeKind kind) {
 }
 
 void RunRelay::EnterProgressMode() {
+    KeepPendingPercent();
     waiting_.push_back({Notification::Kind::Enter});
     Flush();
 }
 
+// Called a thousand times a megabyte: the same percent again only counts.
 void RunRelay::ShowPercent(int percent) {
-    if (!waiting_.empty() && waiting_.back().kind == Notification::Kind::Percent &&
-        waiting_.back().percent == percent) {
-        ++waiting_.back().repeat;
+    if (percent == pendingPercent_) {
+        ++pendingRepeat_;
         return;
     }
-    waiting_.push_back({Notification::Kind::Percent, percent});
+    KeepPendingPercent();
+    pendingPercent_ = percent;
+    pendingRepeat_ = 1;
+}
+
+void RunRelay::KeepPendingPercent() {
+    if (pendingRepeat_ == 0) return;
+    waiting_.push_back({Notification::Kind::Percent, pendingPercent_, pendingRepeat_});
+    pendingRepeat_ = 0;
 }
 
 CancelAnswer RunRelay::AskCancel(const std::string& title, const std::string& text) {
@@ -54,16 +65,18 @@ CancelAnswer RunRelay::AskCancel(const std::string& title, const std::string& te
 bool RunRelay::PumpEvents() { return !stopRequested_; }
 
 void RunRelay::EndOfBlock() {
-    if (waiting_.empty() || waiting_.back().percent == lastPercentHandedOver_) return;
+    if (pendingRepeat_ == 0 || pendingPercent_ == lastPercentHandedOver_) return;
     if (std::chrono::steady_clock::now() - lastHandOver_ >= kHandOverInterval) Flush();
 }
 
 void RunRelay::LeaveProgressMode(LeaveHalf half, LeaveReason reason) {
+    KeepPendingPercent();
     waiting_.push_back({Notification::Kind::Leave, 0, 1, half, reason});
     Flush();
 }
 
 void RunRelay::Flush() {
+    KeepPendingPercent();
     if (waiting_.empty()) return;
     const Notification& last = waiting_.back();
     lastPercentHandedOver_ = last.kind == Notification::Kind::Percent ? last.percent : -1;

@@ -55,6 +55,7 @@ private:
         LeaveHalf half = LeaveHalf::RestoreControls;
         LeaveReason reason = LeaveReason::Completed;
     };
+    void KeepPendingPercent();
     void Deliver(const std::vector<Notification>& batch) const;
     template <typename Answer>
     Answer HandOver(std::function<Answer()> ask, Answer whenStopped);
@@ -63,6 +64,8 @@ private:
     QObject& context_;
     // The run's thread only:
     std::vector<Notification> waiting_;
+    int pendingPercent_ = -1;  // the latest percent, sent pendingRepeat_ times since it was kept
+    int pendingRepeat_ = 0;
     int lastPercentHandedOver_ = -1;
     std::chrono::steady_clock::time_point lastHandOver_;
     std::atomic<bool> stopRequested_ = false;
