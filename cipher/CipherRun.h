@@ -23,10 +23,11 @@ inline constexpr long long kQuietRunLimit = 204800;
 
 // Encrypts or decrypts one file into another and reports to the observer on the calling thread,
 // which may be a thread of its own: the observer alone decides how its window hears of the run.
-// The target appears, complete, only when the run completes; otherwise an existing target stays
-// exactly as it was.
+// The calling thread writes the target; where more than one processor is there, a second thread
+// reads the source ahead of it (TransformingReader) and never reports. The target appears,
+// complete, only when the run completes; otherwise an existing target stays exactly as it was.
 RunResult CipherRun(const RunRequest& request, RunObserver& observer);
-// The same, calling beforeTargetWrite on the run's thread before each write to the target: tests
+// The same, calling beforeTargetWrite on the calling thread before each write to the target: tests
 // hold a write there, as a slow disk would.
 RunResult CipherRun(const RunRequest& request, RunObserver& observer,
                     const std::function<void()>& beforeTargetWrite);

@@ -21,7 +21,7 @@ enum class LeaveHalf {
                       // the reason's order
 };
 
-// What a run tells its window, in order, on the thread the run works on. A window on another
+// What a run tells its window, in order, on the thread that called CipherRun. A window on another
 // thread hands the notifications over to its own.
 class RunObserver {
 public:
