@@ -26,6 +26,18 @@ korvel_mingw_runtime_dlls() {
     done
 }
 
+# One wineserver for a whole test run, ended when the calling script exits. Started by the first
+# wine process, it would end the moment its last client does, and a test starting just then
+# would find it going away ("wine client error:0: recvmsg: Connection reset by peer"). The first
+# wine process starts wine's own services, which then live as long as the server: started here,
+# they hold no test's output open.
+korvel_hold_wineserver() {
+    wineserver -w
+    wineserver -p
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
 # "Z:\path\to\folder" for wine, which maps the Unix root to drive Z:.
 korvel_wine_path() { printf 'Z:%s' "${1//\//\\}"; }
 

@@ -8,6 +8,7 @@ source scripts/windows-common.sh
 korvel_require_qt_windows
 
 korvel_setup_wine  # before the build: it discovers the tests by running them under wine
+korvel_hold_wineserver
 korvel_configure_windows_build
 cmake --build "$KORVEL_WINDOWS_BUILD" -j "${KORVEL_JOBS:-2}" \
     --target korvel_windows_tests korvel_shell_tests korvel_lock_holder

@@ -20,6 +20,8 @@ export WINEDEBUG=-all WINEPREFIX="$PWD/build-mingw/wineprefix"
 mkdir -p build-mingw
 # The first start creates the prefix; test discovery must not time out on it.
 wine cmd /c exit >/dev/null 2>&1 || true
+source scripts/windows-common.sh
+korvel_hold_wineserver
 cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CIPHER_ONLY=ON
 cmake --build build-mingw -j "$(nproc)"
 ctest --test-dir build-mingw --output-on-failure -j "$(nproc)"
