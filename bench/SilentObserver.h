@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "RunObserver.h"
+#include "RunNotifications.h"
 
 namespace korvel::bench {
 
 // Lets a run go on without a window: no boxes, No to any cancel question. Keeps the last notice.
-class SilentObserver : public RunObserver {
+class SilentObserver : public RunNotifications {
 public:
     void ShowNotice(const std::string& text, NoticeKind) override { lastNotice = text; }
     void EnterProgressMode() override {}
@@ -15,8 +15,7 @@ public:
     CancelAnswer AskCancel(const std::string&, const std::string&) override {
         return CancelAnswer::No;
     }
-    bool PumpEvents() override { return true; }
-    void LeaveProgressMode(LeaveHalf, LeaveReason) override {}
+    void LeaveProgressMode(LeaveStep, LeaveReason) override {}
 
     std::string lastNotice;
 };

@@ -27,9 +27,9 @@
 #include <vector>
 
 #include "CipherRun.h"
+#include "EncryptWindow.h"
 #include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
-#include "Form4.h"
 #include "SilentObserver.h"
 
 namespace {
@@ -90,7 +90,7 @@ Cost WindowRun(const QString& folder, const QString& source, const QString& targ
     dialogs.openAnswers.push_back(source);
     dialogs.saveAnswers.push_back(target);
     korvel::testing::FakeHelpOpener help;
-    auto* window = new korvel::Form4(dialogs, help);
+    auto* window = new korvel::EncryptWindow(dialogs, help);
     window->overrideApplicationFolder(folder);
     window->show();
     QApplication::processEvents();

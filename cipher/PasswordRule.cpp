@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "RunMessages.h"
-
 namespace korvel {
 
 std::optional<const char*> PasswordProblem(std::string_view password) {

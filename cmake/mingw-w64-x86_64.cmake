@@ -1,7 +1,7 @@
 # Cross-builds for 64-bit Windows with mingw-w64 (Debian: g++-mingw-w64-x86-64-posix); the tests
 # run under wine (Debian: wine64).
 # The cipher alone, as one self-contained .exe per program:
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CIPHER_ONLY=ON
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CORE_ONLY=ON
 # With Qt, through the cross-built Qt's qt-cmake, which chains this file
 # (scripts/build-qt-windows.sh, scripts/windows-package.sh); there KORVEL_MINGW_SHARED_RUNTIME=ON
 # links the mingw runtime as DLLs, the same ones the Qt DLLs use.

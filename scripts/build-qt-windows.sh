@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds Qt (qtbase: Core, Gui, Widgets, Test; the windows, offscreen and minimal platform
-# plugins; the Windows styles) for 64-bit Windows with mingw-w64, from Debian's own qt6-base
+# plugins; the Windows styles; Network for the local socket a second start hands its files over) for 64-bit Windows with mingw-w64, from Debian's own qt6-base
 # source, and installs it into the cache that scripts/windows-package.sh, scripts/windows-gui-tests.sh
 # and .ci/run use.
 #
@@ -112,7 +112,8 @@ cmake -S "$source_dir" -B "$build_dir" -G Ninja \
     -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_dbus=OFF \
+    -DFEATURE_network=ON -DFEATURE_openssl=OFF -DINPUT_openssl=no -DFEATURE_sctp=OFF \
     -DFEATURE_opengl=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
     -DFEATURE_tabletevent=OFF \

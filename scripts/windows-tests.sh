@@ -22,6 +22,6 @@ mkdir -p build-mingw
 wine cmd /c exit >/dev/null 2>&1 || true
 source scripts/windows-common.sh
 korvel_hold_wineserver
-cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CIPHER_ONLY=ON
+cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVEL_CORE_ONLY=ON
 cmake --build build-mingw -j "$(nproc)"
 ctest --test-dir build-mingw --output-on-failure -j "$(nproc)"

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-#include "Form3.h"
-#include "Form4.h"
-#include "Form5.h"
+#include "DecryptWindow.h"
+#include "EncryptWindow.h"
 #include "SourceDropTarget.h"
+#include "StartWindow.h"
 
 namespace korvel {
 
@@ -14,30 +14,30 @@ ShellWindows::ShellWindows(WindowDialogs& dialogs, HelpOpener& help)
 
 ShellWindows::~ShellWindows() {
     // Deleting a window runs no close handler, which is what ending the program requires.
-    delete form3_.data();
-    delete form4_.data();
-    delete form5_.data();
+    delete startWindow_.data();
+    delete encryptWindow_.data();
+    delete decryptWindow_.data();
 }
 
 void ShellWindows::ShowMainWindow() {
-    if (form3_) return;  // each window is shown at most once
-    form3_ = new Form3(*this);
-    form3_->Load();
-    form3_->show();
+    if (startWindow_) return;  // each window is shown at most once
+    startWindow_ = new StartWindow(*this);
+    startWindow_->Load();
+    startWindow_->show();
 }
 
 void ShellWindows::ShowEncryptWindow() {
-    if (form4_) return;
-    form4_ = new Form4(dialogs_, help_);
-    form4_->show();
-    HandOverFiles(*form4_);
+    if (encryptWindow_) return;
+    encryptWindow_ = new korvel::EncryptWindow(dialogs_, help_);
+    encryptWindow_->show();
+    HandOverFiles(*encryptWindow_);
 }
 
 void ShellWindows::ShowDecryptWindow() {
-    if (form5_) return;
-    form5_ = new Form5(dialogs_, help_);
-    form5_->show();
-    HandOverFiles(*form5_);
+    if (decryptWindow_) return;
+    decryptWindow_ = new korvel::DecryptWindow(dialogs_, help_);
+    decryptWindow_->show();
+    HandOverFiles(*decryptWindow_);
 }
 
 void ShellWindows::HandOverFiles(QWidget& window) {

@@ -5,7 +5,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "Form3.h"
+#include "StartWindow.h"
 #include "WindowNavigator.h"
 
 namespace korvel {
@@ -31,18 +31,18 @@ public:
     void ShowDecryptWindow() override;
     void EndProgramAtOnce() override;
 
-    Form3* MainWindow() const { return form3_; }
-    QWidget* EncryptWindow() const { return form4_; }
-    QWidget* DecryptWindow() const { return form5_; }
+    StartWindow* MainWindow() const { return startWindow_; }
+    QWidget* EncryptWindow() const { return encryptWindow_; }
+    QWidget* DecryptWindow() const { return decryptWindow_; }
 
 private:
     void HandOverFiles(QWidget& window);
 
     WindowDialogs& dialogs_;
     HelpOpener& help_;
-    QPointer<Form3> form3_;
-    QPointer<QWidget> form4_;
-    QPointer<QWidget> form5_;
+    QPointer<StartWindow> startWindow_;
+    QPointer<QWidget> encryptWindow_;
+    QPointer<QWidget> decryptWindow_;
     QList<QUrl> files_;
 };
 

@@ -4,11 +4,11 @@
 #include "ChineseTranslations.h"
 #include "ChmHelpOpener.h"
 #include "CommandLineFiles.h"
-#include "Form2.h"
 #include "InstanceLock.h"
 #include "ProgramLocale.h"
 #include "QtWindowDialogs.h"
 #include "ShellWindows.h"
+#include "SplashWindow.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     // A second start with a file ends silently like any second start: the splash checks first.
     windows.HandFilesToWorkingWindow(korvel::CommandLineFiles::FromArguments(app.arguments()));
 
-    QPointer<korvel::Form2> splash = new korvel::Form2(instanceLock, windows);
+    QPointer<korvel::SplashWindow> splash = new korvel::SplashWindow(instanceLock, windows);
     if (!splash->Load()) {
         delete splash.data();
         return 0;

@@ -10,9 +10,9 @@
 #include "CommandLineFiles.h"
 #include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
-#include "Form3.h"
 #include "ShellWindows.h"
 #include "SourceDropTarget.h"
+#include "StartWindow.h"
 
 namespace korvel {
 namespace {

@@ -66,9 +66,9 @@ protected:
     // From the main window: Tab `tabs` times, then Enter; returns the window that opened.
     CipherWindow* OpenWithKeys(ShellWindows& windows, int tabs, Direction direction) {
         windows.ShowMainWindow();
-        Form3* form3 = windows.MainWindow();
-        form3->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form3));
+        StartWindow* startWindow = windows.MainWindow();
+        startWindow->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(startWindow));
         for (int i = 0; i < tabs; ++i) Press(Qt::Key_Tab);
         Press(Qt::Key_Return);
         QWidget* opened =
@@ -137,10 +137,10 @@ TEST_F(KeyboardFlowTest, EncryptThenDecryptWithTheKeyboardAlone) {
     WriteBytes(Path("plain.txt"), plaintext);
     {
         ShellWindows windows(dialogs_, help_);
-        CipherWindow* form4 = OpenWithKeys(windows, 0, Direction::Encrypt);
-        ASSERT_NE(form4, nullptr) << "Enter on 加密 opens the encrypt window";
+        CipherWindow* encryptWindow = OpenWithKeys(windows, 0, Direction::Encrypt);
+        ASSERT_NE(encryptWindow, nullptr) << "Enter on 加密 opens the encrypt window";
         EXPECT_EQ(FocusName(), QStringLiteral("Text1"));
-        RunWithKeys(*form4, Path("plain.txt"), Path("cipher.bin"));
+        RunWithKeys(*encryptWindow, Path("plain.txt"), Path("cipher.bin"));
     }
     ASSERT_EQ(dialogs_.boxes.size(), 1u);
     EXPECT_EQ(dialogs_.boxes[0].text, QStringLiteral("密文已经生成"));
@@ -150,10 +150,10 @@ TEST_F(KeyboardFlowTest, EncryptThenDecryptWithTheKeyboardAlone) {
     help_.shownFiles.clear();
     {
         ShellWindows windows(dialogs_, help_);
-        CipherWindow* form5 = OpenWithKeys(windows, 1, Direction::Decrypt);
-        ASSERT_NE(form5, nullptr) << "Tab, Enter on 解密 opens the decrypt window";
+        CipherWindow* decryptWindow = OpenWithKeys(windows, 1, Direction::Decrypt);
+        ASSERT_NE(decryptWindow, nullptr) << "Tab, Enter on 解密 opens the decrypt window";
         EXPECT_EQ(FocusName(), QStringLiteral("Command5"));
-        RunWithKeys(*form5, Path("cipher.bin"), Path("back.txt"));
+        RunWithKeys(*decryptWindow, Path("cipher.bin"), Path("back.txt"));
     }
     ASSERT_EQ(dialogs_.boxes.size(), 1u);
     EXPECT_EQ(dialogs_.boxes[0].text, QStringLiteral("密文已经解密，明文已经生成"));

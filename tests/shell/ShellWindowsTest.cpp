@@ -8,14 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "DecryptWindow.h"
+#include "EncryptWindow.h"
 #include "EventLoopRun.h"
 #include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
-#include "Form2.h"
-#include "Form3.h"
-#include "Form4.h"
-#include "Form5.h"
 #include "InstanceLock.h"
+#include "SplashWindow.h"
+#include "StartWindow.h"
 
 namespace korvel {
 namespace {
@@ -34,36 +34,36 @@ protected:
 
 TEST_F(ShellWindowsTest, EncryptButtonLeadsToTheEncryptWindowOnly) {
     windows_.ShowMainWindow();
-    QPointer<Form3> form3 = windows_.MainWindow();
-    form3->EncryptButton()->click();
+    QPointer<StartWindow> startWindow = windows_.MainWindow();
+    startWindow->EncryptButton()->click();
 
     ASSERT_NE(windows_.EncryptWindow(), nullptr);
-    EXPECT_NE(qobject_cast<Form4*>(windows_.EncryptWindow()), nullptr);
+    EXPECT_NE(qobject_cast<EncryptWindow*>(windows_.EncryptWindow()), nullptr);
     EXPECT_TRUE(windows_.EncryptWindow()->isVisible());
     EXPECT_EQ(windows_.DecryptWindow(), nullptr);
-    EXPECT_FALSE(form3->isVisible());
+    EXPECT_FALSE(startWindow->isVisible());
     FinishUnloads();
-    EXPECT_TRUE(form3.isNull());
+    EXPECT_TRUE(startWindow.isNull());
     EXPECT_TRUE(windows_.EncryptWindow()->isVisible());
 }
 
 TEST_F(ShellWindowsTest, DecryptButtonLeadsToTheDecryptWindowOnly) {
     windows_.ShowMainWindow();
-    QPointer<Form3> form3 = windows_.MainWindow();
-    form3->DecryptButton()->click();
+    QPointer<StartWindow> startWindow = windows_.MainWindow();
+    startWindow->DecryptButton()->click();
 
     ASSERT_NE(windows_.DecryptWindow(), nullptr);
-    EXPECT_NE(qobject_cast<Form5*>(windows_.DecryptWindow()), nullptr);
+    EXPECT_NE(qobject_cast<DecryptWindow*>(windows_.DecryptWindow()), nullptr);
     EXPECT_TRUE(windows_.DecryptWindow()->isVisible());
     EXPECT_EQ(windows_.EncryptWindow(), nullptr);
     FinishUnloads();
-    EXPECT_TRUE(form3.isNull());
+    EXPECT_TRUE(startWindow.isNull());
 }
 
 TEST_F(ShellWindowsTest, WholeRoadFromSplashToEncryptWindowKeepsTheProgramRunning) {
     QTemporaryDir folder;
     InstanceLock lock(folder.filePath(QStringLiteral("korvel.lock")));
-    QPointer<Form2> splash = new Form2(lock, windows_);
+    QPointer<SplashWindow> splash = new SplashWindow(lock, windows_);
     ASSERT_TRUE(splash->Load());
     splash->show();
     QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);

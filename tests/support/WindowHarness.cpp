@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "Form4.h"
-#include "Form5.h"
+#include "DecryptWindow.h"
+#include "EncryptWindow.h"
 #include "gtest/gtest.h"
 
 namespace korvel::testing {
@@ -30,9 +30,9 @@ WindowHarness::WindowHarness(Direction direction) {
     WriteFile(folder_.filePath(QStringLiteral("uae")), 200000);
     WriteFile(folder_.filePath(QStringLiteral("help.chm")), 100);
     if (direction == Direction::Encrypt) {
-        window_ = new Form4(dialogs, help);
+        window_ = new EncryptWindow(dialogs, help);
     } else {
-        window_ = new Form5(dialogs, help);
+        window_ = new DecryptWindow(dialogs, help);
     }
     window_->overrideApplicationFolder(folder_.path());
     window_->setProgramEnder([this] { ++programEnds; });

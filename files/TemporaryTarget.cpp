@@ -1,0 +1,135 @@
+#include "TemporaryTarget.h"
+
+#include <atomic>
+#include <cerrno>
+#include <functional>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "FileError.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kNamingAttempts = 16;
+constexpr std::size_t kSuffixDigits = 6;
+constexpr const char* kNameEnd = ".part";
+std::atomic<bool> preferUnnamed{true};
+
+std::string RandomSuffix() {
+    static std::mt19937 engine{std::random_device{}()};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string suffix(kSuffixDigits, '0');
+    for (char& c : suffix) c = kHex[engine() % 16];
+    return suffix;
+}
+
+// "<name>.korvel-XXXXXX.part", or ".korvel-XXXXXX.part" where that would be too long a name for
+// the folder, so that a file with a name near the limit can still be replaced.
+fs::path::string_type NamePrefixFor(const fs::path& target, std::size_t nameLimit) {
+    const fs::path::string_type mark = fs::path(TemporaryTarget::kNameMark).native();
+    const std::size_t rest = kSuffixDigits + fs::path(kNameEnd).native().size();
+    const fs::path::string_type full = target.native() + mark;
+    return full.size() + rest <= nameLimit ? full : mark;
+}
+
+bool IsHexDigits(const fs::path::string_type& text) {
+    for (const auto c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void TemporaryTarget::PreferUnnamedFiles(bool prefer) { preferUnnamed = prefer; }
+
+bool TemporaryTarget::IsTemporaryNameFor(const fs::path& name, const fs::path& target,
+                                         std::size_t nameLimit) {
+    const fs::path::string_type prefix = NamePrefixFor(target, nameLimit);
+    const fs::path::string_type end = fs::path(kNameEnd).native();
+    const fs::path::string_type& text = name.native();
+    return text.size() == prefix.size() + kSuffixDigits + end.size() && text.starts_with(prefix) &&
+           text.ends_with(end) && IsHexDigits(text.substr(prefix.size(), kSuffixDigits));
+}
+
+// Leftovers of runs that died are swept before the file is made, so each run to a target
+// clears what earlier ones could not.
+TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions)
+    : target_(std::move(target)),
+      location_(TargetLocation::Of(target_)),
+      newFilePermissions_(newFilePermissions),
+      folder_(location_, target_) {
+    try {
+        const std::size_t limit = folder_.NameLimit();
+        folder_.SweepLeftovers(
+            [&](const fs::path& name) { return IsTemporaryNameFor(name, location_.name, limit); });
+        if (!preferUnnamed || !folder_.CreateUnnamed(file_)) {
+            ClaimNewName(
+                [this](const fs::path& name) { return folder_.CreatePrivate(name, file_); });
+        }
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+TemporaryTarget::~TemporaryTarget() { Discard(); }
+
+void TemporaryTarget::Fail(int errorNumber) const {
+    throw FileError(FileAccess::Write, target_, SystemReason(errorNumber));
+}
+
+fs::path TemporaryTarget::NewTemporaryName() const {
+    return NamePrefixFor(location_.name, folder_.NameLimit()) +
+           fs::path(RandomSuffix() + kNameEnd).native();
+}
+
+// Tries fresh names until `claim` makes the file under one; `claim` returns false when the name
+// is taken and throws on any other failure.
+void TemporaryTarget::ClaimNewName(const std::function<bool(const fs::path&)>& claim) {
+    for (int attempt = 0; attempt < kNamingAttempts; ++attempt) {
+        const fs::path name = NewTemporaryName();
+        if (claim(name)) {
+            tempName_ = name;
+            return;
+        }
+    }
+    Fail(EEXIST);
+}
+
+void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
+    file_.Write(buffer, count);
+}
+
+// The file is named or loses its removal mark only after its last byte is on disk, so a death
+// before then leaves nothing, and one after it at most a named file that the next run sweeps.
+void TemporaryTarget::PrepareCommit() {
+    folder_.GiveFinalAccess(file_, newFilePermissions_);
+    file_.FlushToDisk();
+    prepared_ = true;
+}
+
+void TemporaryTarget::CommitOver() {
+    if (!prepared_) PrepareCommit();
+    if (tempName_.empty()) {
+        ClaimNewName([this](const fs::path& name) { return folder_.NameUnnamed(file_, name); });
+    }
+    folder_.Keep(file_);
+    folder_.Replace(file_, tempName_);
+    tempName_.clear();
+    finished_ = true;
+}
+
+void TemporaryTarget::Discard() noexcept {
+    if (finished_) return;
+    folder_.Remove(file_, tempName_);
+    tempName_.clear();
+    finished_ = true;
+}
+
+}  // namespace korvel

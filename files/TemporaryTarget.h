@@ -1,0 +1,69 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "BinaryFile.h"
+#include "TargetFolder.h"
+#include "TargetLocation.h"
+
+namespace korvel {
+
+// The file a run writes into, beside the file it will replace. It is private to the user from
+// its first byte. Where the file system allows (Linux, with O_TMPFILE), it has no name at all
+// until the run completes, so nothing is left behind even by SIGKILL or a power cut; elsewhere
+// it is named like "report.pdf.korvel-3fa2c1.part", removed when the program dies (Windows: by
+// the system, whatever ends the program; POSIX: by a terminating signal), and held so that a
+// later run to the same target can tell a leftover of a run that died and remove it.
+// Only CommitOver() touches the target; destroying an uncommitted one removes it.
+// The core has no Qt, so it cannot use QSaveFile; it also needs what QSaveFile does not give:
+// an unnamed file, the target's owner and access, and clean-up when the program dies.
+class TemporaryTarget {
+public:
+    // newFilePermissions: the permission bits a target that does not exist yet gets, less the
+    // umask (the source's, as cp does, so a private source gives a private result).
+    TemporaryTarget(std::filesystem::path target, unsigned newFilePermissions);
+    TemporaryTarget(const TemporaryTarget&) = delete;
+    TemporaryTarget& operator=(const TemporaryTarget&) = delete;
+    ~TemporaryTarget();
+
+    // Failures name the target, the file the user asked for.
+    void Write(const std::uint8_t* buffer, std::size_t count);
+
+    // Gives the file the target's access and flushes the written bytes to disk: all of the commit
+    // that can take long, and nothing that touches the target yet.
+    void PrepareCommit();
+    // Prepares the commit when that is not done yet, puts the file in the target's place and makes
+    // that lasting.
+    void CommitOver();
+    // Closes and removes the file; safe to call more than once.
+    void Discard() noexcept;
+
+    // The mark in every temporary file's name, e.g. "report.pdf.korvel-3fa2c1.part".
+    static constexpr const char* kNameMark = ".korvel-";
+    // Whether `name` is one this class gives temporary files for `target` (a file name in the
+    // target's folder) in a folder whose names may be nameLimit long.
+    static bool IsTemporaryNameFor(const std::filesystem::path& name,
+                                   const std::filesystem::path& target, std::size_t nameLimit);
+    // Whether to keep the file unnamed where the file system allows it (the default). Turning it
+    // off gives every run the named file that other file systems get.
+    static void PreferUnnamedFiles(bool prefer);
+
+private:
+    [[noreturn]] void Fail(int errorNumber) const;
+    std::filesystem::path NewTemporaryName() const;
+    void ClaimNewName(const std::function<bool(const std::filesystem::path&)>& claim);
+
+    std::filesystem::path target_;
+    TargetLocation location_;
+    unsigned newFilePermissions_;
+    TargetFolder folder_;
+    std::filesystem::path
+        tempName_;  // the temporary file's name in the folder; empty while unnamed
+    BinaryFile file_;
+    bool prepared_ = false;
+    bool finished_ = false;
+};
+
+}  // namespace korvel

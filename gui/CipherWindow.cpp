@@ -1,0 +1,241 @@
+#include "CipherWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "BannerBox.h"
+#include "FolderPaths.h"
+#include "HelpOpener.h"
+#include "PasswordCheck.h"
+#include "SourceDropTarget.h"
+#include "WindowCentring.h"
+#include "WindowDialogs.h"
+#include "WindowTexts.h"
+
+namespace korvel {
+
+using enum ControlId;
+
+namespace {
+
+const QString kWindowIcon = QStringLiteral(":/pictures/icon_cipher.png");
+
+#ifdef _WIN32
+// Windows opens a path longer than MAX_PATH only in its extended form, "\\?\C:\..." or
+// "\\?\UNC\server\share\...", which must be absolute and use backslashes only.
+QString ExtendedLengthPath(const QString& text) {
+    constexpr qsizetype kPlainPathLimit = 247;  // a folder's limit, lower than a file's
+    const QString native = QDir::toNativeSeparators(text);
+    if (native.size() <= kPlainPathLimit || native.startsWith(QStringLiteral("\\\\?\\"))) {
+        return native;
+    }
+    const QString absolute =
+        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(text).absoluteFilePath()));
+    if (absolute.startsWith(QStringLiteral("\\\\"))) {
+        return QStringLiteral("\\\\?\\UNC\\") + absolute.mid(2);
+    }
+    return QStringLiteral("\\\\?\\") + absolute;
+}
+#endif
+
+std::filesystem::path ToFilesystemPath(const QString& text) {
+#ifdef _WIN32
+    return std::filesystem::path(ExtendedLengthPath(text).toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+#endif
+}
+
+}  // namespace
+
+CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs, HelpOpener& help,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      profile_(profile),
+      dialogs_(dialogs),
+      help_(help),
+      controls_(*this, profile.direction),
+      progress_(controls_, dialogs, *this, [this] { run_.RequestCancel(); }),
+      run_(progress_, this),
+      fileDialog_(dialogs, this),
+      endProgram_([] { QCoreApplication::exit(0); }) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(profile_.formName);
+    setWindowTitle(profile_.caption);
+    if (QFile::exists(kWindowIcon)) setWindowIcon(QIcon(kWindowIcon));
+    setFixedSize(kWindowClientWidth, kWindowClientHeight);
+    if (QFile::exists(profile_.bannerResource)) {
+        Control<BannerBox>(BannerPicture)->setPicture(QPixmap(profile_.bannerResource));
+    }
+    ConnectHandlers();
+    // A dropped file becomes the source just as a file chosen in the Open dialog does.
+    new SourceDropTarget(
+        *this, *Control(TargetBox), dialogs_, [this] { return run_.Working(); },
+        [this](const QString& file) { UseDroppedSource(file); });
+    controls_.FocusFirst();
+    LocateProgramFiles();
+    CentreOnScreen(*this);
+}
+
+void CipherWindow::overrideApplicationFolder(const QString& folder) {
+    applicationFolderOverride_ = folder;
+}
+
+void CipherWindow::setProgramEnder(std::function<void()> endProgram) {
+    endProgram_ = std::move(endProgram);
+}
+
+void CipherWindow::setBeforeTargetWrite(std::function<void()> hook) {
+    beforeTargetWrite_ = std::move(hook);
+}
+
+void CipherWindow::ConnectHandlers() {
+    const std::pair<ControlId, void (CipherWindow::*)()> handlers[] = {
+        {ChooseSourceButton, &CipherWindow::ChooseSourceClicked},
+        {ChooseTargetButton, &CipherWindow::ChooseTargetClicked},
+        {ConfirmPasswordButton, &CipherWindow::ConfirmPasswordClicked},
+        {RunButton, &CipherWindow::RunClicked},
+        {HelpButton, &CipherWindow::HelpClicked},
+        {ChangePasswordButton, &CipherWindow::ChangePasswordClicked},
+        {ShowPasswordCheck, &CipherWindow::ShowPasswordClicked}};
+    for (const auto& [id, handler] : handlers) {
+        connect(Control<QAbstractButton>(id), &QAbstractButton::clicked, this, handler);
+    }
+}
+
+// ---- Password section ----
+
+void CipherWindow::ShowPasswordClicked() {
+    SetPasswordBoxesMasked(!Control<QCheckBox>(ShowPasswordCheck)->isChecked());
+}
+
+void CipherWindow::ConfirmPasswordClicked() {
+    const QString typed = Control<QLineEdit>(PasswordEntry)->text();
+    if (typed.isEmpty()) return;
+    password_ = typed;
+    if (auto refusal = PasswordRefusal(password_, Control<QLineEdit>(PasswordRepeat)->text())) {
+        dialogs_.ShowInformation(this, QString::fromUtf8(kNoticeTitle), *refusal);
+        return;
+    }
+    const bool confirmedFromKeyboardFocus = Control(ConfirmPasswordButton)->hasFocus();
+    SetPasswordConfirmed(true);
+    // The focus leaves the disabled button; the next step is the run, so it goes there.
+    if (confirmedFromKeyboardFocus) Control(RunButton)->setFocus(Qt::TabFocusReason);
+}
+
+void CipherWindow::ChangePasswordClicked() {
+    const bool changedFromKeyboardFocus = Control(ChangePasswordButton)->hasFocus();
+    SetPasswordConfirmed(false);
+    // The focus leaves the disabled button for the box the user now edits.
+    if (changedFromKeyboardFocus) Control(PasswordEntry)->setFocus(Qt::TabFocusReason);
+}
+
+// Confirmed: the boxes are locked and the run can start; otherwise the other way round.
+void CipherWindow::SetPasswordConfirmed(bool confirmed) {
+    Control(ChangePasswordButton)->setEnabled(confirmed);
+    Control(ConfirmPasswordButton)->setEnabled(!confirmed);
+    Control(RunButton)->setEnabled(confirmed);
+    for (ControlId id : {PasswordEntry, PasswordRepeat}) {
+        Control<QLineEdit>(id)->setReadOnly(confirmed);
+        // Qt turns the input method back on with every change of the box; keep it off.
+        Control(id)->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+}
+
+void CipherWindow::SetPasswordBoxesMasked(bool masked) {
+    for (ControlId id : {PasswordEntry, PasswordRepeat}) {
+        Control<QLineEdit>(id)->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+        Control(id)->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+}
+
+// ---- File selection and help ----
+
+void CipherWindow::ChooseSourceClicked() {
+    if (profile_.openFilter) fileDialog_.Filter = *profile_.openFilter;
+    fileDialog_.ShowOpen();
+    Control<QLineEdit>(SourceBox)->setText(fileDialog_.FileName);
+}
+
+void CipherWindow::ChooseTargetClicked() {
+    if (profile_.saveFilter) fileDialog_.Filter = *profile_.saveFilter;
+    fileDialog_.ShowSave();
+    Control<QLineEdit>(TargetBox)->setText(fileDialog_.FileName);
+}
+
+// A dropped file becomes the source just as a file chosen in the Open dialog does.
+void CipherWindow::UseDroppedSource(const QString& file) {
+    fileDialog_.FileName = file;
+    Control<QLineEdit>(SourceBox)->setText(file);
+}
+
+// Like a key press from the keyboard: posted, not handled before this handler returns.
+void CipherWindow::HelpClicked() {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (!target) target = this;
+    QCoreApplication::postEvent(target,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+}
+
+void CipherWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        help_.ShowHelp(helpFilePath_, this);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// ---- The run ----
+
+// The run works on its own thread; the window stays as the run's notifications leave it, and a
+// click on the run button during a quiet run, whose controls stay enabled, starts nothing.
+void CipherWindow::RunClicked() {
+    if (run_.Working()) return;
+    RunRequest request;
+    request.direction = profile_.direction;
+    request.source = ToFilesystemPath(Control<QLineEdit>(SourceBox)->text());
+    request.target = ToFilesystemPath(Control<QLineEdit>(TargetBox)->text());
+    request.password = password_.toStdString();
+    request.keyFile = ToFilesystemPath(keyFilePath_);
+    run_.Start(
+        std::move(request), [this](const RunResult&) { emit runEnded(); }, beforeTargetWrite_);
+}
+
+// ---- Window events ----
+
+void CipherWindow::LocateProgramFiles() {
+    const QString folder =
+        applicationFolderOverride_.value_or(QCoreApplication::applicationDirPath());
+    keyFilePath_ = PathInFolder(folder, QStringLiteral("uae"));
+    helpFilePath_ = PathInFolder(folder, QStringLiteral("help.chm"));
+}
+
+bool CipherWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) LocateProgramFiles();
+    return QWidget::event(event);
+}
+
+// A close by the user ends the whole program; a close for any other reason is left alone. A run
+// that still works stops between blocks and the window hears nothing more of it; the window,
+// deleted once closed, waits a little for it to end, so its temporary target is gone before the
+// program is.
+void CipherWindow::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous()) {
+        run_.RequestStop();
+        event->accept();
+        endProgram_();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+}  // namespace korvel

@@ -1,0 +1,239 @@
+#include "CipherRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "BinaryFile.h"
+#include "BlockBuffer.h"
+#include "CiphertextHeader.h"
+#include "FileError.h"
+#include "KeyFileReader.h"
+#include "Keystream.h"
+#include "PasswordRule.h"
+#include "PathIdentity.h"
+#include "RunMessages.h"
+#include "TemporaryTarget.h"
+#include "TransformingReader.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::uint64_t kBytesPerUpdate = 1000;
+
+int PercentAt(std::uint64_t nextSourcePosition, std::uint64_t sourceLength) {
+    // nearbyint rounds an exact half to the even neighbour.
+    const double ratio =
+        static_cast<double>(nextSourcePosition) / static_cast<double>(sourceLength);
+    return static_cast<int>(std::nearbyint(ratio * 100.0));
+}
+
+class Run {
+public:
+    Run(const RunRequest& request, RunNotifications& notifications,
+        const std::function<void()>& beforeTargetWrite)
+        : request_(request),
+          flags_(*request.flags),
+          notifications_(notifications),
+          beforeTargetWrite_(beforeTargetWrite),
+          texts_(TextsFor(request.direction)) {}
+
+    RunResult Execute();
+
+private:
+    enum class Interruption { None, Cancelled, Abandoned };
+
+    bool Encrypting() const { return request_.direction == Direction::Encrypt; }
+    std::optional<const char*> Refusal() const;
+    RunResult Process();
+    void WriteHeader(TemporaryTarget& target);
+    void BeforeTargetWrite() const {
+        if (beforeTargetWrite_) beforeTargetWrite_();
+    }
+    Interruption ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
+                                std::uint64_t dataCount);
+    void LeaveProgressMode(LeaveReason reason);
+    RunResult Notify(RunOutcome outcome, const std::string& text, NoticeKind kind);
+
+    bool InterruptedBetweenBlocks() const;
+    RunResult Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
+                     KeyFileReader& key);
+    RunResult Commit(TemporaryTarget& target, BinaryFile& source, KeyFileReader& key);
+
+    const RunRequest& request_;
+    RunFlags& flags_;
+    RunNotifications& notifications_;
+    const std::function<void()>& beforeTargetWrite_;
+    const DirectionTexts& texts_;
+    bool inProgressMode_ = false;
+    std::uint64_t sourceLength_ = 0;
+};
+
+RunResult Run::Execute() {
+    if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
+    if (const auto refusal = Refusal()) {
+        return Notify(RunOutcome::Refused, *refusal, NoticeKind::Information);
+    }
+    try {
+        return Process();
+    } catch (const FileError& error) {
+        // Every file of the run is closed and the temporary target removed by now.
+        if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
+        RunResult result = Notify(RunOutcome::Failed, FailureMessage(error), NoticeKind::Warning);
+        result.failedFile = error.File();
+        result.reason = error.Reason();
+        return result;
+    }
+}
+
+std::optional<const char*> Run::Refusal() const {
+    if (request_.source.empty()) return texts_.emptySource;
+    if (request_.target.empty()) return texts_.emptyTarget;
+    if (request_.source.native() == request_.target.native()) return texts_.samePaths;
+    if (const auto problem = PasswordProblem(request_.password)) return problem;
+    if (NameSameFile(request_.source, request_.target)) return texts_.samePaths;
+    if (NameSameFile(request_.target, request_.keyFile)) return kTargetIsKeyFile;
+    if (!BinaryFile::MayBeOpened(request_.source)) return texts_.missingSource;
+    if (!BinaryFile::MayBeOpened(request_.keyFile)) return kMissingKeyFile;
+    return std::nullopt;
+}
+
+RunResult Run::Process() {
+    BinaryFile source = BinaryFile::OpenForReading(request_.source);
+    sourceLength_ = source.Size();
+    if (sourceLength_ > static_cast<std::uint64_t>(kQuietRunLimit)) {
+        flags_.ClearCancel();
+        inProgressMode_ = true;
+        notifications_.EnterProgressMode();
+    }
+    TemporaryTarget target(request_.target, source.Permissions());
+    if (Encrypting()) WriteHeader(target);
+
+    KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
+    Keystream keystream;
+    keystream.Start(request_.password, key);
+
+    const std::uint64_t dataCount = Encrypting() ? sourceLength_ : PlaintextLengthOf(sourceLength_);
+    if (!Encrypting()) source.Seek(std::min(sourceLength_, kHeaderSize));
+
+    // The header shifts a ciphertext by ten bytes. A first block that much shorter puts every later
+    // write on a block boundary of the target, where the system's copy into the file's pages runs
+    // aligned; otherwise each write starts ten bytes into a page.
+    const std::size_t firstCount = Encrypting() && dataCount > BlockBuffer::kRunBlockSize
+                                       ? BlockBuffer::kRunBlockSize - kHeaderSize
+                                       : BlockBuffer::kRunBlockSize;
+    TransformingReader blocks(source, keystream, dataCount, firstCount,
+                              TransformingReader::WorthReadingAhead(dataCount));
+    for (std::uint64_t done = 0; done < dataCount;) {
+        if (InterruptedBetweenBlocks()) {
+            if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
+            return Cancel(target, blocks, source, key);
+        }
+        const TransformingReader::Block block = blocks.Next();
+        BeforeTargetWrite();
+        target.Write(block.data, block.count);
+
+        const Interruption interruption =
+            inProgressMode_ ? ReportProgress(done + 1, done + block.count, dataCount)
+                            : Interruption::None;
+        if (interruption == Interruption::Cancelled) return Cancel(target, blocks, source, key);
+        if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
+        done += block.count;
+    }
+    blocks.Stop();
+    return Commit(target, source, key);
+}
+
+// A stop, in any run; a cancel in a quiet run, which has no question to ask (in progress mode the
+// cancel is asked about at the progress updates).
+bool Run::InterruptedBetweenBlocks() const {
+    return flags_.StopRequested() || (!inProgressMode_ && flags_.CancelRequested());
+}
+
+RunResult Run::Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
+                      KeyFileReader& key) {
+    if (inProgressMode_)
+        notifications_.LeaveProgressMode(LeaveStep::FilesOpen, LeaveReason::Cancelled);
+    blocks.Stop();
+    target.Discard();
+    source.Close();
+    key.Close();
+    if (inProgressMode_) {
+        inProgressMode_ = false;
+        notifications_.LeaveProgressMode(LeaveStep::FilesClosed, LeaveReason::Cancelled);
+    }
+    return {RunOutcome::Cancelled, {}, {}, {}};
+}
+
+// The target is flushed to disk first, which can take long; a stop that comes before the target is
+// replaced leaves it as it was, one that comes after lets the run complete.
+RunResult Run::Commit(TemporaryTarget& target, BinaryFile& source, KeyFileReader& key) {
+    // The length at the start decided the progress display and the data count; a source that
+    // has more to give changed during the run, or never told its length (as files under /proc).
+    source.ExpectEnd();
+    key.Close();
+    source.Close();
+    target.PrepareCommit();
+    if (!flags_.BeginReplacing()) {
+        target.Discard();
+        return {RunOutcome::Abandoned, {}, {}, {}};
+    }
+    target.CommitOver();
+    RunResult result = Notify(RunOutcome::Completed, texts_.completed, NoticeKind::Information);
+    if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
+    return result;
+}
+
+void Run::WriteHeader(TemporaryTarget& target) {
+    const CiphertextHeader header = MakeCiphertextHeader();
+    BeforeTargetWrite();
+    target.Write(header.data(), header.size());
+}
+
+// Progress updates come after data bytes 1001, 2001, 3001, ... of the run, never after its last.
+Run::Interruption Run::ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
+                                      std::uint64_t dataCount) {
+    const std::uint64_t firstSourcePosition = Encrypting() ? 1 : kHeaderSize + 1;
+    std::uint64_t update = firstByte <= kBytesPerUpdate + 1
+                               ? kBytesPerUpdate + 1
+                               : ((firstByte - 2) / kBytesPerUpdate + 1) * kBytesPerUpdate + 1;
+    for (; update <= lastByte && update < dataCount; update += kBytesPerUpdate) {
+        if (flags_.StopRequested()) return Interruption::Abandoned;
+        notifications_.ShowPercent(PercentAt(firstSourcePosition + update, sourceLength_));
+        if (flags_.CancelRequested()) {
+            if (notifications_.AskCancel(texts_.cancelTitle, texts_.cancelQuestion) ==
+                CancelAnswer::Yes) {
+                return Interruption::Cancelled;
+            }
+            flags_.ClearCancel();
+        }
+        notifications_.PumpEvents();
+    }
+    return Interruption::None;
+}
+
+void Run::LeaveProgressMode(LeaveReason reason) {
+    inProgressMode_ = false;
+    notifications_.LeaveProgressMode(LeaveStep::FilesOpen, reason);
+    notifications_.LeaveProgressMode(LeaveStep::FilesClosed, reason);
+}
+
+RunResult Run::Notify(RunOutcome outcome, const std::string& text, NoticeKind kind) {
+    notifications_.ShowNotice(text, kind);
+    return {outcome, text, {}, {}};
+}
+
+}  // namespace
+
+RunResult CipherRun(const RunRequest& request, RunNotifications& notifications) {
+    return CipherRun(request, notifications, {});
+}
+
+RunResult CipherRun(const RunRequest& request, RunNotifications& notifications,
+                    const std::function<void()>& beforeTargetWrite) {
+    return Run(request, notifications, beforeTargetWrite).Execute();
+}
+
+}  // namespace korvel
