@@ -12,6 +12,7 @@
 #include "BannerBox.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
+#include "NativePath.h"
 #include "PasswordCheck.h"
 #include "SourceDropTarget.h"
 #include "WindowCentring.h"
@@ -25,32 +26,6 @@ using enum ControlId;
 namespace {
 
 const QString kWindowIcon = QStringLiteral(":/pictures/icon_cipher.png");
-
-#ifdef _WIN32
-// Windows opens a path longer than MAX_PATH only in its extended form, "\\?\C:\..." or
-// "\\?\UNC\server\share\...", which must be absolute and use backslashes only.
-QString ExtendedLengthPath(const QString& text) {
-    constexpr qsizetype kPlainPathLimit = 247;  // a folder's limit, lower than a file's
-    const QString native = QDir::toNativeSeparators(text);
-    if (native.size() <= kPlainPathLimit || native.startsWith(QStringLiteral("\\\\?\\"))) {
-        return native;
-    }
-    const QString absolute =
-        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(text).absoluteFilePath()));
-    if (absolute.startsWith(QStringLiteral("\\\\"))) {
-        return QStringLiteral("\\\\?\\UNC\\") + absolute.mid(2);
-    }
-    return QStringLiteral("\\\\?\\") + absolute;
-}
-#endif
-
-std::filesystem::path ToFilesystemPath(const QString& text) {
-#ifdef _WIN32
-    return std::filesystem::path(ExtendedLengthPath(text).toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(text).toStdString());
-#endif
-}
 
 }  // namespace
 

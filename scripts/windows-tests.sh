@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds the cipher and its tests for Windows with mingw-w64 into build-mingw/ and runs the
-# tests under wine. Installs the cross compiler and wine (Debian: g++-mingw-w64-x86-64-posix, wine,
-# wine64) when missing; where they cannot be had, says so and skips.
+# Cross-builds the file handling, the cipher and the run with their tests for Windows with mingw-w64
+# into build-mingw/ and runs the tests under wine. Installs the cross compiler and wine (Debian:
+# g++-mingw-w64-x86-64-posix, wine, wine64) when missing; where they cannot be had, says so and skips.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +103,50 @@ TEST(BackgroundRunTest, WindowHearsWhatTheCoreSendsInOrderAndNumber) {
         EXPECT_EQ(relayedWrites, directWrites) << c.label;
         EXPECT_FALSE(run.Working()) << c.label;
     }
+}
+
+// A window's run as the window sees it: a late call of a run that was stopped and waited for
+// never ends the next one, and the wait for a run that a slow disk holds is bounded.
+TEST(BackgroundRunTest, StoppedRunsAreDroppedAndTheirWaitIsBounded) {
+    QTemporaryDir folder;
+    WriteFile(folder.filePath("uae"), 200000);
+    WriteFile(folder.filePath("small"), 1000);
+    WriteFile(folder.filePath("large"), 300000);
+    const auto requestFor = [&](const char* source, const char* target) {
+        return RunRequest{Direction::Encrypt, QFile::encodeName(folder.filePath(source)).data(),
+                          QFile::encodeName(folder.filePath(target)).data(), "Secret1",
+                          QFile::encodeName(folder.filePath("uae")).data()};
+    };
+    NotificationLog log;
+    BackgroundRun run(log, nullptr);
+    std::vector<std::string> ended;
+    const auto endedAs = [&](const char* name) {
+        return [&ended, name](const RunResult&) { ended.emplace_back(name); };
+    };
+
+    // The first run ends on its thread; its end waits in the window's queue when it is stopped.
+    ASSERT_TRUE(run.Start(requestFor("small", "first"), endedAs("first")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(folder.filePath("first")); }, 60000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    run.StopAndWait();
+    WriteLatch latch(2);
+    ASSERT_TRUE(run.Start(requestFor("large", "second"), endedAs("second"), latch.Hook()));
+    QTest::qWait(200);
+    EXPECT_TRUE(run.Working()) << "the first run's late end ended the second";
+    EXPECT_TRUE(ended.empty());
+
+    // The second run is held by its disk: the wait gives up, and nothing more reaches the window.
+    ASSERT_TRUE(latch.Holding());
+    const std::size_t linesBefore = log.lines.size();
+    run.StopAndWait();
+    EXPECT_FALSE(run.Working());
+    latch.Release();
+    QTest::qWait(300);
+    EXPECT_EQ(log.lines.size(), linesBefore) << "a stopped run still reached the window";
+    EXPECT_TRUE(ended.empty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              (QStringList{"first", "large", "small", "uae"}))
+        << "the stopped run left its target or its temporary file";
 }
 
 }  // namespace
