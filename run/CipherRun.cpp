@@ -16,6 +16,7 @@
 #include "RunMessages.h"
 #include "TemporaryTarget.h"
 #include "TransformingReader.h"
+#include "VolumeLimits.h"
 
 namespace korvel {
 
@@ -46,7 +47,6 @@ private:
     enum class Interruption { None, Cancelled, Abandoned };
 
     bool Encrypting() const { return request_.direction == Direction::Encrypt; }
-    std::optional<const char*> Refusal() const;
     RunResult Process();
     void WriteHeader(TemporaryTarget& target);
     void BeforeTargetWrite() const {
@@ -57,6 +57,7 @@ private:
     void LeaveProgressMode(LeaveReason reason);
     RunResult Notify(RunOutcome outcome, const std::string& text, NoticeKind kind);
 
+    void RefuseWhatTheVolumeCannotHold() const;
     bool InterruptedBetweenBlocks() const;
     RunResult Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
                      KeyFileReader& key);
@@ -73,7 +74,7 @@ private:
 
 RunResult Run::Execute() {
     if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
-    if (const auto refusal = Refusal()) {
+    if (const auto refusal = RunRefusal(request_)) {
         return Notify(RunOutcome::Refused, *refusal, NoticeKind::Information);
     }
     try {
@@ -88,21 +89,10 @@ RunResult Run::Execute() {
     }
 }
 
-std::optional<const char*> Run::Refusal() const {
-    if (request_.source.empty()) return texts_.emptySource;
-    if (request_.target.empty()) return texts_.emptyTarget;
-    if (request_.source.native() == request_.target.native()) return texts_.samePaths;
-    if (const auto problem = PasswordProblem(request_.password)) return problem;
-    if (NameSameFile(request_.source, request_.target)) return texts_.samePaths;
-    if (NameSameFile(request_.target, request_.keyFile)) return kTargetIsKeyFile;
-    if (!BinaryFile::MayBeOpened(request_.source)) return texts_.missingSource;
-    if (!BinaryFile::MayBeOpened(request_.keyFile)) return kMissingKeyFile;
-    return std::nullopt;
-}
-
 RunResult Run::Process() {
     BinaryFile source = BinaryFile::OpenForReading(request_.source);
     sourceLength_ = source.Size();
+    RefuseWhatTheVolumeCannotHold();
     if (sourceLength_ > static_cast<std::uint64_t>(kQuietRunLimit)) {
         flags_.ClearCancel();
         inProgressMode_ = true;
@@ -144,6 +134,16 @@ RunResult Run::Process() {
     }
     blocks.Stop();
     return Commit(target, source, key);
+}
+
+// A target of 4 GiB or more on a FAT32 volume would fail only once that much is written.
+void Run::RefuseWhatTheVolumeCannotHold() const {
+    const std::uint64_t targetLength =
+        Encrypting() ? sourceLength_ + kHeaderSize : PlaintextLengthOf(sourceLength_);
+    const std::filesystem::path folder = request_.target.parent_path();
+    if (!VolumeLimits::Holds(folder.empty() ? "." : folder, targetLength)) {
+        throw FileError(FileAccess::Write, request_.target, kTooLargeForFat);
+    }
 }
 
 // A stop, in any run; a cancel in a quiet run, which has no question to ask (in progress mode the
@@ -226,6 +226,19 @@ RunResult Run::Notify(RunOutcome outcome, const std::string& text, NoticeKind ki
 }
 
 }  // namespace
+
+std::optional<const char*> RunRefusal(const RunRequest& request) {
+    const DirectionTexts& texts = TextsFor(request.direction);
+    if (request.source.empty()) return texts.emptySource;
+    if (request.target.empty()) return texts.emptyTarget;
+    if (request.source.native() == request.target.native()) return texts.samePaths;
+    if (const auto problem = PasswordProblem(request.password)) return problem;
+    if (NameSameFile(request.source, request.target)) return texts.samePaths;
+    if (NameSameFile(request.target, request.keyFile)) return kTargetIsKeyFile;
+    if (!BinaryFile::MayBeOpened(request.source)) return texts.missingSource;
+    if (!BinaryFile::MayBeOpened(request.keyFile)) return kMissingKeyFile;
+    return std::nullopt;
+}
 
 RunResult CipherRun(const RunRequest& request, RunNotifications& notifications) {
     return CipherRun(request, notifications, {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "RunNotifications.h"
 #include "RunRequest.h"
@@ -15,6 +16,11 @@ namespace korvel {
 // The target appears, complete, only when the run completes; otherwise an existing target stays
 // exactly as it was. The request's flags stop or cancel the run between blocks.
 RunResult CipherRun(const RunRequest& request, RunNotifications& notifications);
+
+// The message with which CipherRun would refuse the request before opening anything, if any.
+// Whoever looks at the files before a run asks this first, so that its own questions never come
+// before the run's refusals.
+std::optional<const char*> RunRefusal(const RunRequest& request);
 // The same, calling beforeTargetWrite on the calling thread before each write to the target: tests
 // hold a write there, as a slow disk would.
 RunResult CipherRun(const RunRequest& request, RunNotifications& notifications,
