@@ -1,0 +1,168 @@
+#include "FileQueue.h"
+
+#include <system_error>
+
+#include "CipherRun.h"
+#include "FileError.h"
+#include "QueueMessages.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A single run's notifications as one file of a set hears them: no boxes; a failure becomes the
+// file's reason, and the percents the set's bytes.
+class EntryNotifications : public RunNotifications {
+public:
+    EntryNotifications(QueueObserver& observer, std::uint64_t before, std::uint64_t size,
+                       std::uint64_t total)
+        : observer_(observer), before_(before), size_(size), total_(total) {}
+
+    void ShowNotice(const std::string& text, NoticeKind kind) override {
+        if (kind == NoticeKind::Warning) failure = text;
+    }
+    void EnterProgressMode() override {}
+    void ShowPercent(int percent) override {
+        if (percent == lastPercent_) return;
+        lastPercent_ = percent;
+        observer_.BytesDone(before_ + size_ * static_cast<std::uint64_t>(percent) / 100, total_);
+    }
+    CancelAnswer AskCancel(const std::string&, const std::string&) override {
+        return CancelAnswer::Yes;
+    }
+    void LeaveProgressMode(LeaveStep, LeaveReason) override {}
+
+    std::string failure;
+
+private:
+    QueueObserver& observer_;
+    std::uint64_t before_, size_, total_;
+    int lastPercent_ = -1;
+};
+
+}  // namespace
+
+FileQueue::FileQueue(std::vector<QueueEntry> entries, QueueSettings settings)
+    : entries_(std::move(entries)), settings_(std::move(settings)) {
+    for (const QueueEntry& entry : entries_) totalBytes_ += entry.size;
+}
+
+void FileQueue::Cancel() {
+    cancelled_ = true;
+    const std::lock_guard lock(currentMutex_);
+    if (currentFlags_) currentFlags_->RequestStop();
+}
+
+QueueSummary FileQueue::Run(QueueObserver& observer) {
+    for (std::size_t index = 0; index < entries_.size(); ++index) {
+        if (entries_[index].state == EntryState::Waiting) {
+            if (cancelled_ || stoppedForDoubt_) {
+                End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
+            } else {
+                RunEntry(index, observer);
+            }
+        } else {
+            observer.EntryChanged(index, entries_[index]);  // failed or skipped when gathered
+        }
+        bytesBefore_ += entries_[index].size;
+        observer.BytesDone(bytesBefore_, totalBytes_);
+    }
+    return Summary();
+}
+
+void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
+    QueueEntry& entry = entries_[index];
+    entry.state = EntryState::Working;
+    observer.EntryChanged(index, entry);
+    if (!TargetMayBeWritten(entry)) {
+        End(index, entry.state, entry.reason, observer);
+        return;
+    }
+    RunRequest request{settings_.direction, entry.source, entry.target, settings_.password,
+                       settings_.keyFile};
+    if (DoubtStopsTheSet(request, entry, observer)) {
+        End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
+        return;
+    }
+    {
+        const std::lock_guard lock(currentMutex_);
+        currentFlags_ = request.flags;
+        if (cancelled_) request.flags->RequestStop();
+    }
+    EntryNotifications notifications(observer, bytesBefore_, entry.size, totalBytes_);
+    const RunResult result = CipherRun(request, notifications);
+    {
+        const std::lock_guard lock(currentMutex_);
+        currentFlags_.reset();
+    }
+    switch (result.outcome) {
+        case RunOutcome::Completed:
+            End(index, EntryState::Done, {}, observer);
+            break;
+        case RunOutcome::Cancelled:
+        case RunOutcome::Abandoned:
+            End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
+            break;
+        case RunOutcome::Refused:
+        case RunOutcome::Failed:
+            End(index, EntryState::Failed, result.message, observer);
+            break;
+    }
+}
+
+// Sets the entry's state and reason when it may not.
+bool FileQueue::TargetMayBeWritten(QueueEntry& entry) const {
+    std::error_code error;
+    const bool exists = fs::exists(fs::symlink_status(entry.target, error));
+    if (exists && settings_.existing != ExistingTargets::Replace) {
+        const bool skip = settings_.existing == ExistingTargets::Skip;
+        entry.state = skip ? EntryState::Skipped : EntryState::Failed;
+        entry.reason = skip ? kSkippedExisting : kTargetExists;
+        return false;
+    }
+    fs::create_directories(entry.target.parent_path(), error);
+    if (error) {
+        entry.state = EntryState::Failed;
+        entry.reason = SystemReason(error);
+        return false;
+    }
+    return true;
+}
+
+// The first doubtful file asks; after "decrypt all" the others are only marked.
+bool FileQueue::DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry,
+                                 QueueObserver& observer) {
+    if (settings_.direction != Direction::Decrypt || !settings_.looksWrong) return false;
+    if (RunRefusal(request) || !settings_.looksWrong(request)) return false;
+    entry.doubted = true;
+    if (decryptDoubted_) return false;
+    if (observer.AskAboutDoubtfulResult(entry) == DoubtDecision::DecryptAll) {
+        decryptDoubted_ = true;
+        return false;
+    }
+    stoppedForDoubt_ = true;
+    return true;
+}
+
+void FileQueue::End(std::size_t index, EntryState state, std::string reason,
+                    QueueObserver& observer) {
+    entries_[index].state = state;
+    entries_[index].reason = std::move(reason);
+    observer.EntryChanged(index, entries_[index]);
+}
+
+QueueSummary FileQueue::Summary() const {
+    QueueSummary summary;
+    for (const QueueEntry& entry : entries_) {
+        if (entry.state == EntryState::Done) ++summary.done;
+        if (entry.state == EntryState::Skipped) ++summary.skipped;
+        if (entry.state == EntryState::Failed) ++summary.failed;
+    }
+    summary.stoppedForDoubt = stoppedForDoubt_;
+    summary.cancelled = cancelled_;
+    return summary;
+}
+
+}  // namespace korvel

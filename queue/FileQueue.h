@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "QueueEntry.h"
+#include "QueueObserver.h"
+#include "RunRequest.h"
+
+namespace korvel {
+
+enum class ExistingTargets { Refuse, Skip, Replace };
+
+struct QueueSettings {
+    Direction direction = Direction::Encrypt;
+    std::string password;
+    std::filesystem::path keyFile;
+    ExistingTargets existing = ExistingTargets::Refuse;
+    // The check of a decryption's head: true when the result does not look right. Empty: none.
+    std::function<bool(const RunRequest&)> looksWrong;
+};
+
+struct QueueSummary {
+    std::size_t done = 0;
+    std::size_t skipped = 0;
+    std::size_t failed = 0;
+    bool stoppedForDoubt = false;  // the set stopped at a file whose head did not look right
+    bool cancelled = false;
+};
+
+// Runs a set of files one after the other through the same run as a single file, each with every
+// promise of a single run: the private temporary file, the atomic replace, leftovers swept, the
+// key file and special files refused. A file that fails does not stop the others; a cancel stops
+// the set after the current file's temporary file is removed, and finished files are kept.
+class FileQueue {
+public:
+    FileQueue(std::vector<QueueEntry> entries, QueueSettings settings);
+
+    // On the calling thread; returns when the set has ended.
+    QueueSummary Run(QueueObserver& observer);
+    // Any thread.
+    void Cancel();
+
+    const std::vector<QueueEntry>& Entries() const { return entries_; }
+
+private:
+    void RunEntry(std::size_t index, QueueObserver& observer);
+    bool TargetMayBeWritten(QueueEntry& entry) const;
+    bool DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry, QueueObserver& observer);
+    void End(std::size_t index, EntryState state, std::string reason, QueueObserver& observer);
+    QueueSummary Summary() const;
+
+    std::vector<QueueEntry> entries_;
+    QueueSettings settings_;
+    std::uint64_t totalBytes_ = 0;
+    std::uint64_t bytesBefore_ = 0;  // of the entries before the current one
+    bool decryptDoubted_ = false;
+    bool stoppedForDoubt_ = false;
+
+    std::atomic<bool> cancelled_ = false;
+    std::mutex currentMutex_;
+    std::shared_ptr<RunFlags> currentFlags_;
+};
+
+}  // namespace korvel

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace korvel {
+
+inline constexpr const char* kTargetFolderIsSource = "目标文件夹不能是源文件夹";
+inline constexpr const char* kTargetFolderInSource = "目标文件夹不能位于源文件夹之内";
+inline constexpr const char* kTargetExists = "目标文件已存在";
+inline constexpr const char* kNotFileOrFolder = "不是普通文件或文件夹";
+inline constexpr const char* kFolderLinkNotFollowed = "指向文件夹的链接，未跟随";
+inline constexpr const char* kFolderUnreadable = "无法读取文件夹：";
+inline constexpr const char* kSkippedExisting = "目标文件已存在，已跳过";
+inline constexpr const char* kCancelledBeforeRun = "已取消";
+inline constexpr const char* kTooLargeForFat32 = "目标位于 FAT32 卷上，无法存放 4 GB 或更大的文件";
+
+}  // namespace korvel

@@ -1,0 +1,114 @@
+#include "SourceGathering.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "FileError.h"
+#include "PathIdentity.h"
+#include "QueueMessages.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whether `inner` is `outer` or lies somewhere below it, by the files they name.
+bool IsSameOrInside(const fs::path& inner, const fs::path& outer) {
+    std::error_code error;
+    for (fs::path at = fs::absolute(inner, error); !at.empty(); at = at.parent_path()) {
+        if (NameSameFile(at, outer)) return true;
+        if (at == at.parent_path()) break;
+    }
+    return false;
+}
+
+QueueEntry Entry(const fs::path& source, const fs::path& target,
+                 EntryState state = EntryState::Waiting, std::string reason = {}) {
+    QueueEntry entry;
+    entry.source = source;
+    entry.target = target;
+    entry.state = state;
+    entry.reason = std::move(reason);
+    return entry;
+}
+
+QueueEntry Failed(const fs::path& source, const fs::path& target, std::string reason) {
+    return Entry(source, target, EntryState::Failed, std::move(reason));
+}
+
+}  // namespace
+
+std::optional<std::string> SourceGathering::Refusal(const std::vector<fs::path>& sources,
+                                                    const fs::path& targetFolder) {
+    for (const fs::path& source : sources) {
+        std::error_code error;
+        if (!fs::is_directory(fs::symlink_status(source, error))) continue;
+        if (NameSameFile(targetFolder, source)) return kTargetFolderIsSource;
+        if (IsSameOrInside(targetFolder, source)) return kTargetFolderInSource;
+    }
+    return std::nullopt;
+}
+
+std::vector<QueueEntry> SourceGathering::Gather(const std::vector<fs::path>& sources,
+                                                const fs::path& targetFolder) {
+    std::vector<QueueEntry> entries;
+    for (const fs::path& source : sources) {
+        // "folder/" names the folder "folder", as cp does.
+        const fs::path name =
+            source.has_filename() ? source.filename() : source.parent_path().filename();
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(source, error);
+        if (fs::is_directory(status)) {
+            AddFolder(source, targetFolder / name, entries);
+        } else {
+            AddFile(source, targetFolder / name, entries);
+        }
+    }
+    return entries;
+}
+
+void SourceGathering::AddFolder(const fs::path& folder, const fs::path& mirror,
+                                std::vector<QueueEntry>& entries) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    if (error) {
+        entries.push_back(Failed(
+            folder, mirror, kFolderUnreadable + PathText(folder) + "\n" + SystemReason(error)));
+        return;
+    }
+    std::vector<fs::directory_entry> children(it, fs::directory_iterator());
+    std::sort(children.begin(), children.end());
+    for (const fs::directory_entry& child : children) {
+        const fs::path target = mirror / child.path().filename();
+        if (child.is_directory(error) && !child.is_symlink(error)) {
+            AddFolder(child.path(), target, entries);
+        } else {
+            AddFile(child.path(), target, entries);
+        }
+    }
+}
+
+// A link to a file is read as the file; a link to a folder is not followed.
+void SourceGathering::AddFile(const fs::path& file, const fs::path& target,
+                              std::vector<QueueEntry>& entries) {
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (error) {
+        entries.push_back(Failed(file, target, SystemReason(error)));
+        return;
+    }
+    if (fs::is_directory(status)) {
+        entries.push_back(Entry(file, target, EntryState::Skipped, kFolderLinkNotFollowed));
+        return;
+    }
+    if (!fs::is_regular_file(status)) {
+        entries.push_back(Failed(file, target, kNotFileOrFolder));
+        return;
+    }
+    QueueEntry entry = Entry(file, target);
+    entry.size = fs::file_size(file, error);
+    entries.push_back(std::move(entry));
+}
+
+}  // namespace korvel

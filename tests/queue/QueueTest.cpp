@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "CipherTestSupport.h"
+#include "FileQueue.h"
+#include "QueueMessages.h"
+#include "SourceGathering.h"
+
+namespace korvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string StateOf(const QueueEntry& entry) {
+    switch (entry.state) {
+        case EntryState::Waiting:
+            return "waiting";
+        case EntryState::Working:
+            return "working";
+        case EntryState::Done:
+            return "done";
+        case EntryState::Skipped:
+            return "skipped: " + entry.reason;
+        case EntryState::Failed:
+            return "failed: " + entry.reason;
+    }
+    return {};
+}
+
+class RecordingQueueObserver : public QueueObserver {
+public:
+    void EntryChanged(std::size_t index, const QueueEntry& entry) override {
+        if (onChange) onChange(index, entry);
+    }
+    void BytesDone(std::uint64_t done, std::uint64_t total) override {
+        EXPECT_GE(done, lastDone);
+        EXPECT_LE(done, total);
+        lastDone = done;
+        if (onBytes) onBytes(done);
+    }
+    DoubtDecision AskAboutDoubtfulResult(const QueueEntry&) override {
+        ++doubtQuestions;
+        return doubtDecision;
+    }
+    std::function<void(std::size_t, const QueueEntry&)> onChange;
+    std::function<void(std::uint64_t)> onBytes;
+    DoubtDecision doubtDecision = DoubtDecision::StopHere;
+    int doubtQuestions = 0;
+    std::uint64_t lastDone = 0;
+};
+
+// A tree with a nested folder, a link to a file and a link to a folder, and a FIFO.
+class QueueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(folder / "uae", PatternBytes(130000, 1));
+        fs::create_directories(folder / "in" / "project" / "docs");
+        WriteBytes(folder / "in" / "project" / "a.txt", PatternBytes(100, 2));
+        WriteBytes(folder / "in" / "project" / "docs" / "b.txt", PatternBytes(300000, 3));
+        WriteBytes(folder / "in" / "single.bin", PatternBytes(10, 4));
+        fs::create_directories(folder / "out");
+    }
+    QueueSettings Settings(ExistingTargets existing) const {
+        return {Direction::Encrypt, "Secret 1", folder / "uae", existing, {}};
+    }
+    TempFolder folder;
+};
+
+// Targets keep their names, a folder is mirrored by its own name, and existing targets follow
+// the policy asked once.
+TEST_F(QueueTest, TargetsMirrorTheSourcesAndExistingOnesFollowThePolicy) {
+    const struct {
+        const char* label;
+        ExistingTargets existing;
+        std::vector<std::string> states;  // a.txt, b.txt, single.bin
+    } rows[] = {
+        {"refuse",
+         ExistingTargets::Refuse,
+         {"done", "failed: " + std::string(kTargetExists), "done"}},
+        {"skip",
+         ExistingTargets::Skip,
+         {"done", "skipped: " + std::string(kSkippedExisting), "done"}},
+        {"replace", ExistingTargets::Replace, {"done", "done", "done"}},
+    };
+    for (const auto& row : rows) {
+        fs::remove_all(folder / "out");
+        fs::create_directories(folder / "out" / "project" / "docs");
+        const Bytes earlier = PatternBytes(5, 9);
+        WriteBytes(folder / "out" / "project" / "docs" / "b.txt", earlier);
+        std::vector<QueueEntry> entries = SourceGathering::Gather(
+            {folder / "in" / "project", folder / "in" / "single.bin"}, folder / "out");
+        ASSERT_EQ(entries.size(), 3u) << row.label;
+        EXPECT_EQ(entries[0].target, folder / "out" / "project" / "a.txt");
+        EXPECT_EQ(entries[1].target, folder / "out" / "project" / "docs" / "b.txt");
+        EXPECT_EQ(entries[2].target, folder / "out" / "single.bin");
+
+        FileQueue queue(std::move(entries), Settings(row.existing));
+        RecordingQueueObserver observer;
+        const QueueSummary summary = queue.Run(observer);
+        std::vector<std::string> states;
+        for (const QueueEntry& entry : queue.Entries()) states.push_back(StateOf(entry));
+        EXPECT_EQ(states, row.states) << row.label;
+        EXPECT_EQ(summary.done, std::size_t(std::count(states.begin(), states.end(), "done")));
+        EXPECT_EQ(observer.lastDone, 300110u) << row.label;
+        const Bytes b = ReadBytes(folder / "out" / "project" / "docs" / "b.txt");
+        EXPECT_EQ(b.size() == earlier.size(), row.existing != ExistingTargets::Replace)
+            << row.label;
+    }
+    EXPECT_EQ(SourceGathering::Refusal({folder / "in"}, folder / "in"), kTargetFolderIsSource);
+    EXPECT_EQ(SourceGathering::Refusal({folder / "in"}, folder / "in" / "project" / "new"),
+              kTargetFolderInSource);
+    EXPECT_EQ(SourceGathering::Refusal({folder / "in" / "project"}, folder / "out"), std::nullopt);
+}
+
+#ifndef _WIN32
+// A FIFO in the tree and an unreadable file fail on their own; a link to a folder is not
+// followed; a cancel during a file removes its temporary file and keeps the files already done.
+TEST_F(QueueTest, FailuresStayWithTheirFileAndACancelKeepsWhatIsDone) {
+    ASSERT_EQ(mkfifo((folder / "in" / "project" / "fifo").c_str(), 0600), 0);
+    fs::create_directory_symlink(folder / "in" / "project" / "docs",
+                                 folder / "in" / "project" / "loop");
+    std::vector<QueueEntry> entries = SourceGathering::Gather(
+        {folder / "in" / "project", folder / "in" / "single.bin"}, folder / "out");
+    FileQueue queue(std::move(entries), Settings(ExistingTargets::Refuse));
+    RecordingQueueObserver observer;
+    observer.onBytes = [&](std::uint64_t done) {
+        if (done > 100) queue.Cancel();  // halfway through b.txt, after a.txt's 100 bytes
+    };
+    const QueueSummary summary = queue.Run(observer);
+    std::vector<std::string> states;
+    for (const QueueEntry& entry : queue.Entries()) states.push_back(StateOf(entry));
+    EXPECT_EQ(states,
+              (std::vector<std::string>{"done", "skipped: " + std::string(kCancelledBeforeRun),
+                                        "failed: " + std::string(kNotFileOrFolder),
+                                        "skipped: " + std::string(kFolderLinkNotFollowed),
+                                        "skipped: " + std::string(kCancelledBeforeRun)}));
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(ReadBytes(folder / "out" / "project" / "a.txt").size(), 110u);
+    EXPECT_TRUE(fs::is_empty(folder / "out" / "project" / "docs"))
+        << "the cancelled file left its temporary file";
+}
+#endif
+
+}  // namespace
+}  // namespace korvel::test
