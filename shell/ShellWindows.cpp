@@ -46,6 +46,18 @@ void ShellWindows::HandOverFiles(QWidget& window) {
     files_.clear();
 }
 
+void ShellWindows::TakeFilesFromSecondStart(const QList<QUrl>& files) {
+    files_ = files;
+    QWidget* working = encryptWindow_ ? encryptWindow_.data() : decryptWindow_.data();
+    QWidget* front = working ? working : startWindow_.data();
+    if (front) {
+        front->showNormal();
+        front->raise();
+        front->activateWindow();
+    }
+    if (working) HandOverFiles(*working);
+}
+
 void ShellWindows::EndProgramAtOnce() {
     // exit() leaves the event loop without asking any window to close first, unlike quit().
     QCoreApplication::exit(0);

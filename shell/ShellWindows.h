@@ -25,6 +25,9 @@ public:
     // Files from the command line: the encrypt or decrypt window, whichever is opened, takes
     // them as a drop once it is shown.
     void HandFilesToWorkingWindow(const QList<QUrl>& files) { files_ = files; }
+    // Files a second start handed over: the open encrypt or decrypt window comes forward and
+    // takes them as a drop; before one is open, the one the user opens takes them.
+    void TakeFilesFromSecondStart(const QList<QUrl>& files);
 
     void ShowMainWindow() override;
     void ShowEncryptWindow() override;
