@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
 """Whole processes against dd: a block copy with `dd bs=128K` of the plaintext and of the
-ciphertext, an encryption of the one and a decryption of the other, each run `rounds` times in
-turns, with its target removed before each run. Prints the medians of elapsed, user and system
-time, and each run's ratios to dd copying the same source (a file's pages can lie in memory so
-that reading one file costs a tenth more than reading another of the same size).
+ciphertext, an encryption of the one and a decryption of the other, each run `rounds` times, each
+round in another order, with its target removed before each run. Prints the medians of elapsed,
+user, system and processor time (user + system) and of the voluntary context switches, and each
+run's ratios to dd copying the same source in the same round, elapsed and processor time, as
+medians over the rounds. A file's pages can lie in memory so that reading one file costs a tenth
+more than reading another of the same size; other programs slow whole rounds down, which a ratio
+within the round cancels. The processor time is the steadier figure when they compete for the
+processors.
 
     bench/against_dd.py [size-MiB [folder [rounds]]]   defaults: 256 /dev/shm 15
+
+The cipher_bench it runs is build/bin/cipher_bench, or the one CIPHER_BENCH names. CIPHER_BENCH
+may name several, separated by ':', to compare builds in the same rounds: each one's runs are then
+numbered in the order given.
 """
 import os
 import shutil
@@ -15,55 +23,88 @@ import sys
 import time
 from pathlib import Path
 
-BENCH = Path(__file__).resolve().parent.parent / "build" / "bin" / "cipher_bench"
+DEFAULT_BENCH = Path(__file__).resolve().parent.parent / "build" / "bin" / "cipher_bench"
 PASSWORD = "Bench pass 42"
+ANCHORS = {"encryption": "dd", "decryption": "dd cipher"}  # the dd each run is judged against
+
+
+def benches():
+    named = os.environ.get("CIPHER_BENCH")
+    return [Path(p) for p in named.split(os.pathsep) if p] if named else [DEFAULT_BENCH]
 
 
 def timed(command):
-    """Elapsed, user and system seconds of one process."""
+    """Elapsed, user and system seconds and voluntary context switches of one process."""
     start = time.perf_counter()
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
     elapsed = time.perf_counter() - start
     if status != 0:
         sys.exit(f"{command[0]} failed")
-    return elapsed, usage.ru_utime, usage.ru_stime
+    return elapsed, usage.ru_utime, usage.ru_stime, usage.ru_nvcsw
+
+
+def commands_for(folder, bench_paths):
+    """The runs of a round by name, and for each the name of the dd it is judged against."""
+    key, source, cipher, target = (str(folder / name)
+                                   for name in ("uae", "plain", "cipher", "target"))
+    commands = {
+        "dd": ["dd", f"if={source}", f"of={target}", "bs=128K", "status=none"],
+        "dd cipher": ["dd", f"if={cipher}", f"of={target}", "bs=128K", "status=none"],
+    }
+    anchors = {"dd": "dd", "dd cipher": "dd cipher"}
+    for number, bench in enumerate(bench_paths, 1):
+        suffix = f" {number}" if len(bench_paths) > 1 else ""
+        for run, direction, run_source in (("encryption", "encrypt", source),
+                                           ("decryption", "decrypt", cipher)):
+            commands[run + suffix] = [str(bench), direction, key, PASSWORD, run_source, target]
+            anchors[run + suffix] = ANCHORS[run]
+    return commands, anchors
+
+
+def cpu(run):
+    return run[1] + run[2]
+
+
+def print_medians(times, anchors):
+    print(f"{'':13} {'elapsed':>9} {'user':>7} {'system':>7} {'CPU':>7} {'switches':>8}"
+          "  × dd of the same source: elapsed, CPU")
+    for name, runs in times.items():
+        elapsed, user, system, switches = (statistics.median(t[i] for t in runs)
+                                           for i in range(4))
+        dd_runs = times[anchors[name]]
+        elapsed_ratio = statistics.median(t[0] / d[0] for t, d in zip(runs, dd_runs))
+        cpu_ratio = statistics.median(cpu(t) / cpu(d) for t, d in zip(runs, dd_runs))
+        print(f"{name:13} {elapsed * 1000:7.0f}ms {user * 1000:5.0f}ms {system * 1000:5.0f}ms"
+              f" {statistics.median(cpu(t) for t in runs) * 1000:5.0f}ms {switches:8.0f}"
+              f"  {elapsed_ratio:12.2f} {cpu_ratio:5.2f}")
 
 
 def main():
     mib = int(sys.argv[1]) if len(sys.argv) > 1 else 256
     folder = Path(sys.argv[2] if len(sys.argv) > 2 else "/dev/shm") / "korvel_against_dd"
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 15
+    bench_paths = benches()
     folder.mkdir(parents=True, exist_ok=True)
     try:
         (folder / "uae").write_bytes(os.urandom(1 << 20))
         with open(folder / "plain", "wb") as plain:
             for _ in range(mib):
                 plain.write(os.urandom(1 << 20))
-        key, source, cipher = (str(folder / name) for name in ("uae", "plain", "cipher"))
-        target = folder / "target"
-        commands = {
-            "dd": ["dd", f"if={source}", f"of={target}", "bs=128K", "status=none"],
-            "dd cipher": ["dd", f"if={cipher}", f"of={target}", "bs=128K", "status=none"],
-            "encryption": [str(BENCH), "encrypt", key, PASSWORD, source, str(target)],
-            "decryption": [str(BENCH), "decrypt", key, PASSWORD, cipher, str(target)],
-        }
-        timed([str(BENCH), "encrypt", key, PASSWORD, source, cipher])
+        commands, anchors = commands_for(folder, bench_paths)
+        timed([str(bench_paths[0]), "encrypt", str(folder / "uae"), PASSWORD,
+               str(folder / "plain"), str(folder / "cipher")])
         times = {name: [] for name in commands}
-        for _ in range(rounds):
-            for name, command in commands.items():
-                target.unlink(missing_ok=True)
-                times[name].append(timed(command))
-        medians = {name: [statistics.median(t[i] for t in runs) for i in range(3)]
-                   for name, runs in times.items()}
+        names = list(commands)
+        for round_number in range(rounds):
+            shift = round_number % len(names)
+            for name in names[shift:] + names[:shift]:
+                (folder / "target").unlink(missing_ok=True)
+                times[name].append(timed(commands[name]))
         print(f"{mib} MiB in {folder.parent}, medians of {rounds} runs")
-        print(f"{'':11} {'elapsed':>9} {'user':>7} {'system':>7}  × dd of the same source"
-              " (elapsed, user+system)")
-        anchors = {"dd cipher": "dd cipher", "decryption": "dd cipher"}
-        for name, (elapsed, user, system) in medians.items():
-            dd = medians[anchors.get(name, "dd")]
-            print(f"{name:11} {elapsed * 1000:7.0f}ms {user * 1000:5.0f}ms {system * 1000:5.0f}ms"
-                  f"  {elapsed / dd[0]:.2f}, {(user + system) / (dd[1] + dd[2]):.2f}")
+        for number, bench in enumerate(bench_paths, 1):
+            print(f"  {number}: {bench}" if len(bench_paths) > 1 else f"  {bench}")
+        print_medians(times, anchors)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
