@@ -12,7 +12,12 @@ constexpr std::array<std::uint8_t, kZeroRun> kZeros{};
 
 }  // namespace
 
-KeyFileReader::KeyFileReader(BinaryFile file) : file_(std::move(file)), length_(file_.Size()) {}
+KeyFileReader::KeyFileReader(BinaryFile file) : file_(std::move(file)), length_(file_.Size()) {
+    // The first block starts at the start position and ends at the end of the file; the block
+    // after the wrap is longer. Room for the longest from the start spares moving the block to
+    // fresh memory then, whose every page the system would have to supply again.
+    block_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(length_, kBlockSize)));
+}
 
 void KeyFileReader::StartAt(std::uint64_t position) { position_ = position; }
 
