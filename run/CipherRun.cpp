@@ -115,7 +115,7 @@ RunResult Run::Process() {
                                        ? BlockBuffer::kRunBlockSize - kHeaderSize
                                        : BlockBuffer::kRunBlockSize;
     TransformingReader blocks(source, keystream, dataCount, firstCount,
-                              TransformingReader::WorthReadingAhead(dataCount));
+                              TransformingReader::WorthReadingAhead(source, dataCount));
     for (std::uint64_t done = 0; done < dataCount;) {
         if (InterruptedBetweenBlocks()) {
             if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};

@@ -3,32 +3,46 @@
 #include <algorithm>
 #include <system_error>
 
+#include "PageCacheProbe.h"
 #include "ProcessorCount.h"
 
 namespace korvel {
 
+namespace {
+
+std::size_t SlotSize(std::uint64_t dataCount) {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1)));
+}
+
+}  // namespace
+
 TransformingReader::TransformingReader(BinaryFile& source, Keystream& keystream,
                                        std::uint64_t dataCount, std::size_t firstCount,
                                        bool readAhead)
-    : source_(source), keystream_(keystream), dataCount_(dataCount), nextCount_(firstCount) {
-    const auto slotSize = static_cast<std::size_t>(
-        std::min<std::uint64_t>(BlockBuffer::kRunBlockSize, std::max<std::uint64_t>(dataCount, 1)));
-    const std::uint64_t slotCount = readAhead ? kRingSize : 1;
-    for (std::uint64_t i = 0; i < slotCount; ++i) {
-        slots_.push_back(std::make_unique<Slot>(slotSize));
+    : source_(source),
+      keystream_(keystream),
+      dataCount_(dataCount),
+      nextCount_(firstCount),
+      ring_(SlotSize(dataCount) * (readAhead ? kRingSize : 1)) {
+    const std::size_t slotSize = SlotSize(dataCount);
+    for (std::size_t offset = 0; offset < ring_.Size(); offset += slotSize) {
+        slots_.emplace_back(ring_.Data() + offset);
     }
     if (!readAhead) return;
     try {
         reader_ = std::thread([this] { ReadAhead(); });
     } catch (const std::system_error&) {
-        slots_.resize(1);  // no thread to be had: each block is read when it is asked for
+        // No thread to be had: each block is read when it is asked for.
+        slots_.erase(slots_.begin() + 1, slots_.end());
     }
 }
 
 TransformingReader::~TransformingReader() { Stop(); }
 
-bool TransformingReader::WorthReadingAhead(std::uint64_t dataCount) {
-    return dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1;
+bool TransformingReader::WorthReadingAhead(const BinaryFile& source, std::uint64_t dataCount) {
+    return dataCount > BlockBuffer::kRunBlockSize && ProcessorsOfThisProcess() > 1 &&
+           !LooksInMemory(source.Descriptor(), source.Size());
 }
 
 void TransformingReader::Stop() {
@@ -42,7 +56,7 @@ void TransformingReader::Stop() {
 }
 
 TransformingReader::Block TransformingReader::Next() {
-    Slot& slot = *slots_[handedOut_ % slots_.size()];
+    Slot& slot = slots_[handedOut_ % slots_.size()];
     if (reader_.joinable()) {
         WaitForFilledSlot();
     } else {
@@ -50,7 +64,7 @@ TransformingReader::Block TransformingReader::Next() {
     }
     ++handedOut_;
     if (slot.failure) std::rethrow_exception(slot.failure);
-    return {slot.buffer.Data(), slot.count};
+    return {slot.data, slot.count};
 }
 
 void TransformingReader::FillSlot(Slot& slot) {
@@ -58,8 +72,8 @@ void TransformingReader::FillSlot(Slot& slot) {
         static_cast<std::size_t>(std::min<std::uint64_t>(nextCount_, dataCount_ - readSoFar_));
     nextCount_ = BlockBuffer::kRunBlockSize;
     try {
-        source_.ReadExactly(slot.buffer.Data(), slot.count);
-        keystream_.Apply(slot.buffer.Data(), slot.count);
+        source_.ReadExactly(slot.data, slot.count);
+        keystream_.Apply(slot.data, slot.count);
     } catch (...) {
         slot.failure = std::current_exception();
     }
@@ -69,7 +83,7 @@ void TransformingReader::FillSlot(Slot& slot) {
 void TransformingReader::ReadAhead() {
     for (std::uint64_t index = 0; readSoFar_ < dataCount_; ++index) {
         if (!WaitForFreeSlot(index)) return;
-        Slot& slot = *slots_[index % kRingSize];
+        Slot& slot = slots_[index % kRingSize];
         FillSlot(slot);
         Publish(index + 1, slot.failure || readSoFar_ >= dataCount_);
         if (slot.failure) return;
