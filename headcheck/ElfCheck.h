@@ -1,0 +1,14 @@
+#pragma once
+
+#include "FormatCheck.h"
+
+namespace korvel {
+
+class ElfCheck : public FormatCheck {
+public:
+    QString TypeName() const override;
+    bool Claims(const HeadBytes& head) const override;
+    QString FindFault(const FormatContext& context) const override;
+};
+
+}  // namespace korvel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include "HeadBytes.h"
+
+namespace korvel {
+
+// What a format check is given: the head, whether it is the whole file, and the tried password's
+// length (the period of the positions a wrong character garbles).
+struct FormatContext {
+    const HeadBytes& head;
+    bool wholeFile;
+    int period;
+};
+
+// The structure of one file format, checked from a head's start. A check claims a head by its
+// first two bytes, which only a wrong key file or wrong first password characters change; the
+// rest of the signature is then part of what is checked.
+class FormatCheck {
+public:
+    virtual ~FormatCheck() = default;
+
+    // The format's MIME type name.
+    virtual QString TypeName() const = 0;
+    virtual bool Claims(const HeadBytes& head) const = 0;
+    // Why the head cannot be the start of a file of this format, or an empty string when its
+    // structure holds as far as the head shows it.
+    virtual QString FindFault(const FormatContext& context) const = 0;
+};
+
+}  // namespace korvel

@@ -1,0 +1,105 @@
+#include "HeadJudge.h"
+
+#include "ByteStatistics.h"
+#include "ExtraCharacterSearch.h"
+#include "FormatChecks.h"
+#include "GarbledClassSearch.h"
+#include "MimeEvidence.h"
+#include "TextShape.h"
+
+namespace korvel {
+namespace {
+
+// A head is taken as text when hardly any byte breaks it.
+constexpr double kMostBadTextShare = 0.01;
+
+HeadJudgement Plausible(const QString& type, const QString& reason) {
+    return {HeadVerdict::Plausible, type, reason};
+}
+
+HeadJudgement Implausible(const QString& type, const QString& reason) {
+    return {HeadVerdict::Implausible, type, reason};
+}
+
+// Random bytes spread evenly over the byte values and hardly ever repeat a 4-byte sequence.
+bool LooksRandom(const ByteStatistics& statistics, qsizetype size) {
+    constexpr double kMostRandomZ = 8;
+    constexpr double kMostRandomRepeats = 0.002;
+    constexpr qsizetype kRepeatsTellFrom = 2048;
+    return statistics.UniformityZ() < kMostRandomZ ||
+           (size >= kRepeatsTellFrom && statistics.RepeatShare() < kMostRandomRepeats);
+}
+
+// The check's type, unless the database names a more specific one (a JAR for a zip).
+QString TypeFor(const MimeEvidence& mime, const FormatCheck* format) {
+    if (!format || mime.TypeInherits(format->TypeName())) {
+        return mime.TypeName();
+    }
+    return format->TypeName();
+}
+
+HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
+                                 const ExtraCharacterSearch& extra, const QString& type) {
+    if (const auto reason = extra.InValues()) {
+        return Implausible(type, *reason);
+    }
+    const ByteStatistics statistics(head);
+    if (LooksRandom(statistics, head.size())) {
+        if (mime.DataHasMagic()) {
+            return Plausible(
+                type, "signature of " + mime.DataTypeName() + "; the content looks compressed");
+        }
+        if (mime.NameSaysHeaderless()) {
+            return {HeadVerdict::CannotTell, type, "random-looking bytes, named as raw data"};
+        }
+        return Implausible(type, "random-looking bytes without a known signature");
+    }
+    if (mime.DataHasMagic()) {
+        return Plausible(type, "signature of " + mime.DataTypeName());
+    }
+    if (const auto reason = extra.InShortText()) {
+        return Implausible(type, *reason);
+    }
+    if (mime.NameSaysText()) {
+        return Implausible(type, "named as text, but the bytes are not text");
+    }
+    return Plausible(type, QString("structured binary data (uniformity z %1, repeats %2%)")
+                               .arg(statistics.UniformityZ(), 0, 'f', 1)
+                               .arg(statistics.RepeatShare() * 100, 0, 'f', 2));
+}
+
+}  // namespace
+
+HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QString& targetName,
+                               int passwordLength) const {
+    const MimeEvidence mime(head, targetName);
+    if (head.isEmpty()) {
+        return {HeadVerdict::CannotTell, mime.TypeName(), "nothing to judge"};
+    }
+    const HeadBytes bytes(head);
+    const FormatCheck* format = FormatChecks::Claiming(bytes);
+    const QString type = TypeFor(mime, format);
+    if (format) {
+        const QString fault = format->FindFault({bytes, wholeFile, passwordLength});
+        if (!fault.isEmpty()) {
+            return Implausible(type, fault);
+        }
+    }
+    const TextShape text(head, !wholeFile);
+    if (const auto garbled = GarbledClassSearch::Find(head, text, passwordLength)) {
+        return Implausible(type, *garbled);
+    }
+    const ExtraCharacterSearch extra(head, text, passwordLength);
+    if (const auto reason = extra.InText()) {
+        return Implausible(type, *reason);
+    }
+    if (format) {
+        return Plausible(type, "structure holds");
+    }
+    if (text.BadShare() <= kMostBadTextShare) {
+        return Plausible(type, "text in " + text.EncodingName());
+    }
+    return JudgeUnknownBinary(head, mime, extra, type);
+}
+
+}  // namespace korvel

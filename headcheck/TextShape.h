@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace korvel {
+
+// The head read as text: the encoding it fits best (UTF-16 when it starts with a byte-order mark,
+// else UTF-8 or GB18030, whichever fewer bytes break) and the positions of the bytes that break it.
+// A byte breaks text when it is a control character other than the few that text uses, or does
+// not fit the encoding's byte structure.
+class TextShape {
+public:
+    // cut: the bytes stop before the data does, so the last character may be cut short.
+    TextShape(QByteArrayView bytes, bool cut);
+
+    QString EncodingName() const { return encodingName_; }
+    // One flag a byte: 1 where it breaks the text.
+    const std::vector<std::uint8_t>& BadFlags() const { return bad_; }
+    qsizetype BadCount() const { return badCount_; }
+    double BadShare() const;
+
+private:
+    // Flags the bytes that break the text in bad and returns how many.
+    qsizetype MarkInUtf8(std::vector<std::uint8_t>& bad) const;
+    qsizetype MarkInGb18030(std::vector<std::uint8_t>& bad) const;
+    qsizetype MarkInUtf16(bool bigEndian, std::vector<std::uint8_t>& bad) const;
+    template <typename Sequence>
+    qsizetype MarkBy(std::vector<std::uint8_t>& bad) const;
+
+    QByteArrayView bytes_;
+    bool cut_;
+    QString encodingName_;
+    std::vector<std::uint8_t> bad_;
+    qsizetype badCount_ = 0;
+};
+
+}  // namespace korvel
