@@ -38,7 +38,7 @@ std::vector<ExtraCharacterSearch::WindowCounts> ExtraCharacterSearch::CountWindo
     for (qsizetype n = cycle; n < head.size(); ++n) {
         WindowCounts& window = windows[index];
         ++window.bytes;
-        window.bad += bad[static_cast<std::size_t>(n)];
+        window.bad += bad[static_cast<std::size_t>(n)] == TextShape::kBreaks;
         ++window.values[static_cast<std::uint8_t>(head[n])];
         if (--left == 0) {
             left = rightPart;
@@ -63,8 +63,8 @@ bool ExtraCharacterSearch::HasTwoCycles() const {
 std::optional<QString> ExtraCharacterSearch::InText() const {
     const qsizetype rightPart = period_ - 1;
     if (rightPart < kShortestRightPart ||
-        std::find(bad_.begin(), bad_.begin() + std::min(rightPart, head_.size()), 1) !=
-            bad_.begin() + std::min(rightPart, head_.size())) {
+        std::find(bad_.begin(), bad_.begin() + std::min(rightPart, head_.size()),
+                  TextShape::kBreaks) != bad_.begin() + std::min(rightPart, head_.size())) {
         return std::nullopt;
     }
     if (!HasTwoCycles()) {
@@ -124,10 +124,10 @@ std::optional<QString> ExtraCharacterSearch::InShortText() const {
         return std::nullopt;
     }
     const auto tailStart = bad_.begin() + rightPart;
-    if (std::find(bad_.begin(), tailStart, 1) != tailStart) {
+    if (std::find(bad_.begin(), tailStart, TextShape::kBreaks) != tailStart) {
         return std::nullopt;
     }
-    const qsizetype tailBad = std::count(tailStart, bad_.end(), 1);
+    const qsizetype tailBad = std::count(tailStart, bad_.end(), TextShape::kBreaks);
     const double tailRate = double(tailBad) / double(head_.size() - rightPart);
     if (tailBad < kLeastOtherBad || tailRate < kLeastShortTextBadRate) {
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ArCheck.h"
 #include "ElfCheck.h"
 #include "GettextCheck.h"
 #include "GzipCheck.h"
@@ -16,6 +17,7 @@
 namespace korvel {
 
 const FormatCheck* FormatChecks::Claiming(const HeadBytes& head) {
+    static const ArCheck ar;
     static const ElfCheck elf;
     static const GettextCheck gettext;
     static const GzipCheck gzip;
@@ -26,8 +28,8 @@ const FormatCheck* FormatChecks::Claiming(const HeadBytes& head) {
     static const TzifCheck tzif;
     static const XzCheck xz;
     static const ZipCheck zip;
-    static const std::array<const FormatCheck*, 10> kChecks = {&elf,  &gettext, &gzip, &jpeg, &png,
-                                                               &font, &sqlite,  &tzif, &xz,   &zip};
+    static const std::array<const FormatCheck*, 11> kChecks = {
+        &ar, &elf, &gettext, &gzip, &jpeg, &png, &font, &sqlite, &tzif, &xz, &zip};
     for (const FormatCheck* check : kChecks) {
         if (check->Claims(head)) {
             return check;

@@ -45,7 +45,7 @@ std::optional<QString> GarbledClassSearch::InText(QByteArrayView head, const Tex
     int cls = 0;
     for (qsizetype position = 0; position < head.size(); ++position) {
         tally.AddChanceIn(cls);
-        tally.AddEventsIn(cls, bad[static_cast<std::size_t>(position)]);
+        tally.AddEventsIn(cls, bad[static_cast<std::size_t>(position)] != 0);
         cls = cls + 1 == period ? 0 : cls + 1;
     }
     const auto window = tally.Concentration(

@@ -71,7 +71,7 @@ QString StringsFault(const HeadBytes& head, const MoFields& mo, const Layout& la
         const TextShape text(head.Slice(*offset, *length), false);
         for (qsizetype position = 0; position < qsizetype(*length); ++position) {
             tally.AddChance(*offset + position);
-            if (text.BadFlags()[static_cast<std::size_t>(position)]) {
+            if (text.BadFlags()[static_cast<std::size_t>(position)] == TextShape::kBreaks) {
                 tally.AddEvent(*offset + position);
             }
         }

@@ -30,9 +30,10 @@ bool LooksRandom(const ByteStatistics& statistics, qsizetype size) {
            (size >= kRepeatsTellFrom && statistics.RepeatShare() < kMostRandomRepeats);
 }
 
-// The check's type, unless the database names a more specific one (a JAR for a zip).
+// The database's type where the data carries a signature it knows (it tells a library from an
+// executable, a JAR from a zip), else the format check's.
 QString TypeFor(const MimeEvidence& mime, const FormatCheck* format) {
-    if (!format || mime.TypeInherits(format->TypeName())) {
+    if (!format || mime.DataHasMagic() || mime.TypeInherits(format->TypeName())) {
         return mime.TypeName();
     }
     return format->TypeName();

@@ -28,7 +28,8 @@ MimeEvidence::MimeEvidence(QByteArrayView head, const QString& targetName)
 // Text types' magic is often a character or two, which random bytes match now and then; it
 // counts only when the name says the same type.
 bool MimeEvidence::DataHasMagic() const {
-    if (byData_.isDefault() || byData_.name() == "application/x-zerosize") {
+    if (byData_.isDefault() || byData_.name() == "text/plain" ||
+        byData_.name() == "application/x-zerosize") {
         return false;
     }
     return !IsTextType(byData_) || byName_.inherits(byData_.name());

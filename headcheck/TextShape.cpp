@@ -55,6 +55,37 @@ TextShape::TextShape(QByteArrayView bytes, bool cut)
         encodingName_ = "GB18030";
         bad_ = std::move(gb18030);
         badCount_ = gb18030Count;
+        MarkUnusualGb18030();
+    }
+}
+
+// Chinese text in GBK keeps almost wholly to GB2312's rows (both bytes 0xA1 to 0xFE), while a
+// garbled byte often makes a character from GBK's extensions; in text that is not Chinese, such
+// characters are mostly garbled bytes read together with the next one. They are flagged except in
+// text that uses those extensions in earnest.
+void TextShape::MarkUnusualGb18030() {
+    constexpr double kLeastCommonShare = 0.97;
+    constexpr double kMostIncidentalShare = 0.5;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes_.data());
+    const auto isCommon = [](std::uint8_t byte) { return byte >= 0xA1 && byte <= 0xFE; };
+    std::vector<qsizetype> unusual;
+    qsizetype pairs = 0;
+    for (qsizetype offset = 0; offset < bytes_.size();) {
+        const int length = Gb18030Sequence::LengthAt(bytes_, offset);
+        if (length == 2) {
+            ++pairs;
+            if (!isCommon(data[offset]) || !isCommon(data[offset + 1])) {
+                unusual.push_back(isCommon(data[offset]) ? offset + 1 : offset);
+            }
+        }
+        offset += length > 0 ? length : 1;
+    }
+    const double commonShare = double(pairs - qsizetype(unusual.size())) / double(pairs);
+    if (commonShare < kLeastCommonShare && commonShare > kMostIncidentalShare) {
+        return;
+    }
+    for (const qsizetype offset : unusual) {
+        bad_[static_cast<std::size_t>(offset)] = kUnusual;
     }
 }
 
@@ -67,7 +98,7 @@ qsizetype TextShape::MarkBy(std::vector<std::uint8_t>& bad) const {
     qsizetype count = 0;
     qsizetype offset = 0;
     const auto mark = [&](qsizetype position) {
-        bad[static_cast<std::size_t>(position)] = 1;
+        bad[static_cast<std::size_t>(position)] = kBreaks;
         ++count;
     };
     while (offset < bytes_.size()) {
@@ -125,10 +156,10 @@ qsizetype TextShape::MarkInUtf16(bool bigEndian, std::vector<std::uint8_t>& bad)
         const bool pairedLow = !IsHighSurrogate(code) && IsSurrogate(code) && unit > 0 &&
                                IsHighSurrogate(unitAt(unit - 1));
         if (IsSurrogate(code) ? !(pairedHigh || pairedLow) : blockUse[code >> 8] * 20 < unitCount) {
-            bad[static_cast<std::size_t>(highOffset(unit))] = 1;
+            bad[static_cast<std::size_t>(highOffset(unit))] = kBreaks;
             ++count;
         } else if (BreaksText(code) || (code >= 0x80 && code < 0xA0) || code >= 0xFFFE) {
-            bad[static_cast<std::size_t>(lowOffset(unit))] = 1;
+            bad[static_cast<std::size_t>(lowOffset(unit))] = kBreaks;
             ++count;
         }
     }

@@ -17,16 +17,22 @@ public:
     TextShape(QByteArrayView bytes, bool cut);
 
     QString EncodingName() const { return encodingName_; }
-    // One flag a byte: 1 where it breaks the text.
+    static constexpr std::uint8_t kBreaks = 1;
+    // Well-formed but far from what the rest of the text uses: in GB18030 text that keeps to the
+    // common GB2312 characters, a character from outside them.
+    static constexpr std::uint8_t kUnusual = 2;
+
+    // One flag a byte: 0 where it fits the text, else kBreaks or kUnusual.
     const std::vector<std::uint8_t>& BadFlags() const { return bad_; }
     qsizetype BadCount() const { return badCount_; }
     double BadShare() const;
 
 private:
-    // Flags the bytes that break the text in bad and returns how many.
+    // Flag the bytes that break the text in bad and return how many.
     qsizetype MarkInUtf8(std::vector<std::uint8_t>& bad) const;
     qsizetype MarkInGb18030(std::vector<std::uint8_t>& bad) const;
     qsizetype MarkInUtf16(bool bigEndian, std::vector<std::uint8_t>& bad) const;
+    void MarkUnusualGb18030();
     template <typename Sequence>
     qsizetype MarkBy(std::vector<std::uint8_t>& bad) const;
 
