@@ -161,7 +161,7 @@ bool TzifCheck::Claims(const HeadBytes& head) const {
     for (qsizetype i = 5; i < 20; ++i) {
         zeros += head.At(i) == 0;
     }
-    return zeros >= 12;
+    return zeros >= 8;
 }
 
 // The version 1 block, and for later versions the 64-bit block and the footer after it.

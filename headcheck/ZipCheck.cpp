@@ -17,6 +17,8 @@ constexpr std::uint16_t kStored = 0;
 constexpr std::uint16_t kDeflated = 8;
 constexpr std::uint32_t kZip64Size = 0xFFFFFFFF;
 constexpr int kMembersChecked = 64;
+// Longer names are allowed but not made by any archiver in use.
+constexpr std::uint16_t kLongestName = 4096;
 
 struct Member {
     std::uint16_t flags;
@@ -102,6 +104,7 @@ QString LocalHeaderFault(const HeadBytes& head, qsizetype offset, Member& member
     const std::uint16_t extraLength = *head.U16Le(offset + 28);
     member.dataStart = offset + kLocalHeaderSize + nameLength + extraLength;
     if (version > 100 || (member.flags & kUnusedFlags) || !IsKnownMethod(member.method) ||
+        nameLength == 0 || nameLength > kLongestName ||
         !IsValidDosTime(*head.U16Le(offset + 10), *head.U16Le(offset + 12))) {
         return "zip member header fields out of range";
     }
@@ -221,6 +224,9 @@ QString ZipCheck::FindFault(const FormatContext& context) const {
             return fault;
         }
         const std::optional<qsizetype> end = DataFault(head, member, fault);
+        if (fault.isEmpty() && context.wholeFile && end && *end > head.Size()) {
+            fault = "zip member reaches past the end";
+        }
         if (!fault.isEmpty() || !end || !head.Has(*end, 4)) {
             return fault;
         }
