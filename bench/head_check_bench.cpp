@@ -324,6 +324,34 @@ void PrintTallyRow(const std::string& label, const Tally& tally) {
                 Percent(tally.cannotTell, tally.Total()));
 }
 
+// One line a case: all files, and text and structured files of 1 KiB or more.
+void PrintSummary(const std::vector<FileResult>& results) {
+    std::printf(
+        "\n## Summary (%% of files: implausible / plausible / cannot tell)\n\n"
+        "| %-28s | %5s | %6s | %6s | %6s | %5s | %6s | %6s | %6s |\n"
+        "|%s|------:|-------:|-------:|-------:|------:|-------:|-------:|-------:|\n",
+        "case", "all", "impl.", "plaus.", "cannot", ">=1K", "impl.", "plaus.", "cannot",
+        std::string(30, '-').c_str());
+    for (int c = 0; c < kCaseCount; ++c) {
+        Tally all;
+        Tally structured;
+        for (const FileResult& result : results) {
+            if (result.outcomes[c]) {
+                all.Add(result.outcomes[c]->judgement.verdict);
+                if (IsTextOrStructured(result.group) && result.size >= kGoalTwoSize) {
+                    structured.Add(result.outcomes[c]->judgement.verdict);
+                }
+            }
+        }
+        std::printf("| %-28s | %5d | %6.1f | %6.1f | %6.1f | %5d | %6.1f | %6.1f | %6.1f |\n",
+                    kCaseTitles[c], all.Total(), Percent(all.implausible, all.Total()),
+                    Percent(all.plausible, all.Total()), Percent(all.cannotTell, all.Total()),
+                    structured.Total(), Percent(structured.implausible, structured.Total()),
+                    Percent(structured.plausible, structured.Total()),
+                    Percent(structured.cannotTell, structured.Total()));
+    }
+}
+
 void PrintTables(const std::vector<FileResult>& results) {
     std::map<std::string, int> groupSizes;
     for (const FileResult& result : results) {
@@ -541,6 +569,7 @@ int main(int argc, char** argv) {
     }
     std::printf("# Head check over %s: %zu files, %zu types (seed %llu)\n", root.string().c_str(),
                 results.size(), types.size(), static_cast<unsigned long long>(seed));
+    PrintSummary(results);
     PrintTables(results);
     PrintTypeTable(results);
     PrintGoals(results);

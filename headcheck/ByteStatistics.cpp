@@ -8,13 +8,14 @@
 
 namespace korvel {
 
-ByteStatistics::ByteStatistics(QByteArrayView bytes)
-    : uniformityZ_(ChiSquareZ(bytes)), repeatShare_(ShareOfRepeats(bytes)) {}
-
-double ByteStatistics::ChiSquareZ(QByteArrayView bytes) {
-    if (bytes.isEmpty()) {
-        return 0;
+ByteStatistics::ByteStatistics(QByteArrayView bytes) : repeatShare_(ShareOfRepeats(bytes)) {
+    if (!bytes.isEmpty()) {
+        CountValues(bytes);
     }
+}
+
+// The chi-square statistic against even counts, and the share of zero bytes.
+void ByteStatistics::CountValues(QByteArrayView bytes) {
     std::array<qsizetype, 256> counts{};
     for (const char byte : bytes) {
         ++counts[static_cast<std::uint8_t>(byte)];
@@ -26,7 +27,8 @@ double ByteStatistics::ChiSquareZ(QByteArrayView bytes) {
     const double n = double(bytes.size());
     const double chiSquare = 256.0 * sumOfSquares / n - n;
     constexpr double kDegrees = 255;
-    return (chiSquare - kDegrees) / std::sqrt(2 * kDegrees);
+    uniformityZ_ = (chiSquare - kDegrees) / std::sqrt(2 * kDegrees);
+    zeroShare_ = double(counts[0]) / n;
 }
 
 // A table of the last 4-byte sequence seen at each hash, as fast compressors keep; a collision

@@ -14,13 +14,15 @@ public:
 
     double UniformityZ() const { return uniformityZ_; }
     double RepeatShare() const { return repeatShare_; }
+    double ZeroShare() const { return zeroShare_; }
 
 private:
-    static double ChiSquareZ(QByteArrayView bytes);
+    void CountValues(QByteArrayView bytes);
     static double ShareOfRepeats(QByteArrayView bytes);
 
-    double uniformityZ_;
-    double repeatShare_;
+    double uniformityZ_ = 0;
+    double repeatShare_ = 0;
+    double zeroShare_ = 0;
 };
 
 }  // namespace korvel

@@ -16,8 +16,10 @@ constexpr int kShortestRightPart = 4;
 constexpr double kMostLikelyByChance = 0.03;
 // In right data a byte value's rate varies little between the windows of a cycle: over the
 // corpus the right window's most frequent value was at most 2.1 times as common there as in the
-// window where it was most common otherwise.
-constexpr double kLeastLift = 3;
+// window where it was most common otherwise, over all of /usr at most 3.4 times.
+constexpr double kLeastLift = 4;
+// Fewer bytes in the right window make its most frequent value's rate too rough to compare.
+constexpr qsizetype kLeastValueSample = 48;
 constexpr qsizetype kLeastOtherBad = 10;
 constexpr double kLeastOtherBadRate = 0.05;
 constexpr double kMostRightBadRate = 0.01;
@@ -96,7 +98,7 @@ std::optional<QString> ExtraCharacterSearch::InText() const {
 // The data's most frequent byte value where the right keystream returns, much rarer in every
 // other window.
 std::optional<QString> ExtraCharacterSearch::InValues() const {
-    if (!HasTwoCycles()) {
+    if (!HasTwoCycles() || windows_[0].bytes < kLeastValueSample) {
         return std::nullopt;
     }
     const std::vector<WindowCounts>& windows = windows_;

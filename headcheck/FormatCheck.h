@@ -27,6 +27,10 @@ public:
     // Why the head cannot be the start of a file of this format, or an empty string when its
     // structure holds as far as the head shows it.
     virtual QString FindFault(const FormatContext& context) const = 0;
+    // Whether a head whose structure holds has had every password position checked: a wrong
+    // character at any position would have broken the structure (checksums over all of it, a
+    // header that fixes its first twenty bytes, compressed data that fails to inflate).
+    virtual bool ChecksEveryPosition() const { return false; }
 };
 
 }  // namespace korvel

@@ -12,6 +12,7 @@ namespace {
 constexpr int kShortestPeriod = 3;
 // Binary data is often laid out in units of up to 8 bytes.
 constexpr int kLongestBinaryUnit = 8;
+constexpr int kLeastDistinctIntrusions = 3;
 
 QString Describe(const char* what, const ResidueTally::Window& window) {
     return QString("%1 at password position %2%3 (%4 of %5, elsewhere %6%)")
@@ -49,7 +50,7 @@ std::optional<QString> GarbledClassSearch::InText(QByteArrayView head, const Tex
         cls = cls + 1 == period ? 0 : cls + 1;
     }
     const auto window = tally.Concentration(
-        {.minEvents = 4, .minRate = 0.03, .maxRestRatio = 0.1, .maxRestRate = 0.01});
+        {.minEvents = 4, .minRate = 0.03, .maxRestRatio = 0.2, .maxRestRate = 0.02});
     if (!window) {
         return std::nullopt;
     }
@@ -59,15 +60,15 @@ std::optional<QString> GarbledClassSearch::InText(QByteArrayView head, const Tex
 std::optional<QString> GarbledClassSearch::InRuns(QByteArrayView head, int period) {
     const IntrusionScan scan(head, period);
     const auto constant =
-        scan.ConstantRuns().Concentration({.minEvents = 6,
+        scan.ConstantRuns().Concentration({.minEvents = 24,
                                            .minRate = 0.9,
                                            .maxRestRatio = 0.25,
                                            .alignment = std::gcd(period, kLongestBinaryUnit)});
-    if (constant) {
+    if (constant && scan.DistinctRunIntrusions(constant->firstClass) >= kLeastDistinctIntrusions) {
         return Describe("runs of one byte broken", *constant);
     }
     const auto printable =
-        scan.PrintableRuns().Concentration({.minEvents = 6, .minRate = 0.25, .maxRestRatio = 0.2});
+        scan.PrintableRuns().Concentration({.minEvents = 16, .minRate = 0.25, .maxRestRatio = 0.2});
     if (printable) {
         return Describe("printable runs broken", *printable);
     }

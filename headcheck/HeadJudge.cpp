@@ -12,6 +12,9 @@ namespace {
 
 // A head is taken as text when hardly any byte breaks it.
 constexpr double kMostBadTextShare = 0.01;
+constexpr double kMostGarbledZeroShare = 0.05;
+// Binary data shorter than this has too few bytes to tell random ones from others.
+constexpr qsizetype kShortestToTell = 64;
 
 HeadJudgement Plausible(const QString& type, const QString& reason) {
     return {HeadVerdict::Plausible, type, reason};
@@ -44,6 +47,9 @@ HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
     if (const auto reason = extra.InValues()) {
         return Implausible(type, *reason);
     }
+    if (head.size() < kShortestToTell) {
+        return {HeadVerdict::CannotTell, type, "too short to tell"};
+    }
     const ByteStatistics statistics(head);
     if (LooksRandom(statistics, head.size())) {
         if (mime.DataHasMagic()) {
@@ -61,7 +67,9 @@ HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
     if (const auto reason = extra.InShortText()) {
         return Implausible(type, *reason);
     }
-    if (mime.NameSaysText()) {
+    // Text in UTF-16 or UTF-32 without a byte-order mark is half zero bytes or more; garbled
+    // text has hardly any.
+    if (mime.NameSaysText() && statistics.ZeroShare() < kMostGarbledZeroShare) {
         return Implausible(type, "named as text, but the bytes are not text");
     }
     return Plausible(type, QString("structured binary data (uniformity z %1, repeats %2%)")
@@ -84,6 +92,9 @@ HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QStrin
         const QString fault = format->FindFault({bytes, wholeFile, passwordLength});
         if (!fault.isEmpty()) {
             return Implausible(type, fault);
+        }
+        if (format->ChecksEveryPosition()) {
+            return Plausible(type, "structure holds");
         }
     }
     const TextShape text(head, !wholeFile);

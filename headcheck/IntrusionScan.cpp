@@ -19,7 +19,10 @@ bool FitsAmongPrintable(std::uint8_t byte) {
 }  // namespace
 
 IntrusionScan::IntrusionScan(QByteArrayView bytes, int period)
-    : period_(period), constantRuns_(period), printableRuns_(period) {
+    : period_(period),
+      runIntrusionValues_(static_cast<std::size_t>(period)),
+      constantRuns_(period),
+      printableRuns_(period) {
     ScanConstantRuns(bytes);
     ScanPrintableRuns(bytes);
 }
@@ -53,9 +56,14 @@ void IntrusionScan::ScanConstantRuns(QByteArrayView bytes) {
             constantRuns_.AddChanceIn(cls);
             if (data[n] != value) {
                 constantRuns_.AddEventIn(cls);
+                runIntrusionValues_[static_cast<std::size_t>(cls)].set(data[n] ^ value);
             }
         }
     }
+}
+
+int IntrusionScan::DistinctRunIntrusions(int cls) const {
+    return static_cast<int>(runIntrusionValues_[static_cast<std::size_t>(cls)].count());
 }
 
 // A zero byte is left out: it ends strings in most binary formats.

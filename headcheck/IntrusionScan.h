@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <bitset>
 #include <vector>
 
 #include "ResidueTally.h"
@@ -20,6 +21,10 @@ public:
 
     const ResidueTally& ConstantRuns() const { return constantRuns_; }
     const ResidueTally& PrintableRuns() const { return printableRuns_; }
+    // How many different values the intrusions into runs of one byte took in a class (as their
+    // difference from the run's value): a garbled class's are spread by the key bytes, while data
+    // laid out in records of the password's length repeats a few type or tag bytes.
+    int DistinctRunIntrusions(int cls) const;
 
 private:
     static std::vector<int> NeighbourOffsets(int reach, int period);
@@ -27,6 +32,7 @@ private:
     void ScanPrintableRuns(QByteArrayView bytes);
 
     int period_;
+    std::vector<std::bitset<256>> runIntrusionValues_;
     ResidueTally constantRuns_;
     ResidueTally printableRuns_;
 };

@@ -17,17 +17,19 @@ public:
     // The data matches the magic of a type, not only the look of text.
     bool DataHasMagic() const;
     QString DataTypeName() const { return byData_.name(); }
-    // The name's extension is that of a text type.
+    // The name's extension is that of a text type, and not a number.
     bool NameSaysText() const;
     // The name's extension is one given to raw, random or encrypted data, which has no header
     // and looks random when right.
     bool NameSaysHeaderless() const { return headerless_; }
 
 private:
+    QString targetName_;
     QMimeType byName_;
     QMimeType byData_;
     QMimeType both_;
     bool headerless_;
+    bool startsWithText_;
 };
 
 }  // namespace korvel

@@ -98,10 +98,10 @@ QString TableFault(const HeadBytes& head, qsizetype record, std::uint64_t fontSi
 
 QString SfntFontCheck::TypeName() const { return "font/sfnt"; }
 
-// The version's first two bytes are common in other data, so the search fields must agree too,
-// unless the whole version is there.
+// TrueType's version (0x00010000) starts other formats too, so the search fields after it must
+// agree; the other versions are words of their own.
 bool SfntFontCheck::Claims(const HeadBytes& head) const {
-    return IsVersion(head, 0) || head.Matches(0, "ttcf") ||
+    return head.Matches(0, "OTTO") || head.Matches(0, "true") || head.Matches(0, "ttcf") ||
            (StartsLikeVersion(head) && SearchFieldsFit(head, 0));
 }
 

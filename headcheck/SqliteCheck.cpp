@@ -83,17 +83,22 @@ QString BTreePageFault(const HeadBytes& head, qsizetype pageStart, qsizetype hea
 
 QString SqliteCheck::TypeName() const { return "application/vnd.sqlite3"; }
 
-// "SQLite format 3\0"; most of the signature must hold, so other data starting "SQ" is not taken.
+// "SQLite format 3\0", or most of it and two of the fixed payload fractions after it, so that
+// text starting "SQLite" is not taken.
 bool SqliteCheck::Claims(const HeadBytes& head) const {
     static constexpr char kSignature[] = "SQLite format 3";
-    if (!head.Has(0, sizeof kSignature)) {
+    if (!head.Has(0, kHeaderSize) || !head.Matches(0, "SQ")) {
         return false;
+    }
+    if (head.Matches(0, QByteArrayView(kSignature, sizeof kSignature))) {
+        return true;
     }
     int matching = 0;
     for (qsizetype i = 0; i < qsizetype(sizeof kSignature); ++i) {
         matching += head.At(i) == static_cast<std::uint8_t>(kSignature[i]);
     }
-    return head.Matches(0, "SQ") && matching >= 10;
+    const int fractions = (head.At(21) == 64) + (head.At(22) == 32) + (head.At(23) == 32);
+    return matching >= 10 && fractions >= 2;
 }
 
 // The database header and the b-tree pages that the head holds.

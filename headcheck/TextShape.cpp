@@ -21,6 +21,9 @@ bool BreaksText(std::uint32_t code) {
 // Above this share of control characters a head is no text in any encoding, so the second
 // reading is skipped.
 constexpr double kMostControlShare = 0.05;
+// Text that neither reading takes is read as 8-bit text when at most this share of its bytes are
+// control characters.
+constexpr double kMostSingleByteControlShare = 0.005;
 
 qsizetype CountControls(QByteArrayView bytes) {
     qsizetype count = 0;
@@ -46,7 +49,11 @@ TextShape::TextShape(QByteArrayView bytes, bool cut)
     }
     encodingName_ = "UTF-8";
     badCount_ = MarkInUtf8(bad_);
-    if (badCount_ == 0 || double(CountControls(bytes)) > kMostControlShare * double(bytes.size())) {
+    if (badCount_ == 0) {
+        return;
+    }
+    const qsizetype controls = CountControls(bytes);
+    if (double(controls) > kMostControlShare * double(bytes.size())) {
         return;
     }
     std::vector<std::uint8_t> gb18030(bad_.size());
@@ -56,6 +63,27 @@ TextShape::TextShape(QByteArrayView bytes, bool cut)
         bad_ = std::move(gb18030);
         badCount_ = gb18030Count;
         MarkUnusualGb18030();
+    }
+    if (double(badCount_) > kMostSingleByteControlShare * double(bytes.size()) &&
+        double(controls) <= kMostSingleByteControlShare * double(bytes.size())) {
+        ReadAsSingleByte();
+    }
+}
+
+// Text in one of the 8-bit encodings (ISO 8859, Windows and Mac code pages) reads as neither
+// UTF-8 nor GB18030, but has hardly any control characters; read so, only those break it, and
+// the bytes that broke the other readings are flagged as unusual.
+void TextShape::ReadAsSingleByte() {
+    encodingName_ = "an 8-bit encoding";
+    badCount_ = 0;
+    for (qsizetype offset = 0; offset < bytes_.size(); ++offset) {
+        auto& flag = bad_[static_cast<std::size_t>(offset)];
+        if (BreaksText(static_cast<std::uint8_t>(bytes_[offset]))) {
+            flag = kBreaks;
+            ++badCount_;
+        } else if (flag != 0) {
+            flag = kUnusual;
+        }
     }
 }
 

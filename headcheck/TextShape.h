@@ -8,7 +8,8 @@
 namespace korvel {
 
 // The head read as text: the encoding it fits best (UTF-16 when it starts with a byte-order mark,
-// else UTF-8 or GB18030, whichever fewer bytes break) and the positions of the bytes that break it.
+// else UTF-8 or GB18030, whichever fewer bytes break, or an 8-bit encoding when neither fits) and
+// the positions of the bytes that break it.
 // A byte breaks text when it is a control character other than the few that text uses, or does
 // not fit the encoding's byte structure.
 class TextShape {
@@ -33,6 +34,7 @@ private:
     qsizetype MarkInGb18030(std::vector<std::uint8_t>& bad) const;
     qsizetype MarkInUtf16(bool bigEndian, std::vector<std::uint8_t>& bad) const;
     void MarkUnusualGb18030();
+    void ReadAsSingleByte();
     template <typename Sequence>
     qsizetype MarkBy(std::vector<std::uint8_t>& bad) const;
 

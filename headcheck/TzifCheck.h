@@ -9,6 +9,7 @@ public:
     QString TypeName() const override;
     bool Claims(const HeadBytes& head) const override;
     QString FindFault(const FormatContext& context) const override;
+    bool ChecksEveryPosition() const override { return true; }
 };
 
 }  // namespace korvel
