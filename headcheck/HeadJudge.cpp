@@ -52,7 +52,7 @@ HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
     }
     const ByteStatistics statistics(head);
     if (LooksRandom(statistics, head.size())) {
-        if (mime.DataHasMagic()) {
+        if (mime.DataHasMagic() && mime.NameAgreesWithMagic()) {
             return Plausible(
                 type, "signature of " + mime.DataTypeName() + "; the content looks compressed");
         }

@@ -53,6 +53,11 @@ bool MimeEvidence::DataHasMagic() const {
     return !IsTextType(byData_) || byName_.inherits(byData_.name()) || startsWithText_;
 }
 
+bool MimeEvidence::NameAgreesWithMagic() const {
+    return byName_.isDefault() || byName_.inherits(byData_.name()) ||
+           byData_.inherits(byName_.name());
+}
+
 // A number for an extension (a manual's section, a version) says little about the content.
 bool MimeEvidence::NameSaysText() const {
     bool numeric = false;

@@ -16,6 +16,10 @@ public:
     bool TypeInherits(const QString& typeName) const { return both_.inherits(typeName); }
     // The data matches the magic of a type, not only the look of text.
     bool DataHasMagic() const;
+    // The name says nothing of the type, or a type related to the one the data's magic says (a
+    // JAR's name for a zip's magic). A wrong key file's random bytes now and then match a short
+    // magic, which is seldom the one the name says.
+    bool NameAgreesWithMagic() const;
     QString DataTypeName() const { return byData_.name(); }
     // The name's extension is that of a text type, and not a number.
     bool NameSaysText() const;
