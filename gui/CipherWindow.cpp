@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "BannerBox.h"
+#include "DecryptionCheck.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
+#include "KeyFingerprint.h"
 #include "NativePath.h"
 #include "PasswordCheck.h"
 #include "SourceDropTarget.h"
@@ -181,8 +185,44 @@ void CipherWindow::RunClicked() {
     request.target = ToFilesystemPath(Control<QLineEdit>(TargetBox)->text());
     request.password = password_.toStdString();
     request.keyFile = ToFilesystemPath(keyFilePath_);
+    if (request.direction == Direction::Decrypt && !ResultLooksRightOrUserInsists(request)) return;
     run_.Start(
         std::move(request), [this](const RunResult&) { emit runEnded(); }, beforeTargetWrite_);
+}
+
+// A wrong password or key file decrypts without an error into bytes of the right length; the
+// decrypted head tells, before anything is written. A request the run refuses is left to the run,
+// so that its messages come first, as always.
+bool CipherWindow::ResultLooksRightOrUserInsists(const RunRequest& request) {
+    if (RunRefusal(request)) return true;
+    if (DecryptionCheck::Check(request).verdict != HeadVerdict::Implausible) return true;
+    const QString text = QString::fromUtf8(kDoubtfulResult).arg(KeyFingerprintText());
+    switch (dialogs_.AskAboutDoubtfulResult(this, QString::fromUtf8(kNoticeTitle), text)) {
+        case DoubtAnswer::DecryptAnyway:
+            return true;
+        case DoubtAnswer::TypePasswordAgain:
+            SetPasswordConfirmed(false);
+            Control(PasswordEntry)->setFocus(Qt::OtherFocusReason);
+            return false;
+        case DoubtAnswer::Cancel:
+            return false;
+    }
+    return false;
+}
+
+QString CipherWindow::KeyFingerprintText() const {
+    return KeyFileFingerprint(keyFilePath_).value_or(QString::fromUtf8(kNoKeyFingerprint));
+}
+
+// The fingerprint is worked out again only when the key file changed since the last activation.
+void CipherWindow::ShowKeyFingerprint() {
+    const QFileInfo key(keyFilePath_);
+    const QString stamp = keyFilePath_ + QString::number(key.size()) +
+                          QString::number(key.lastModified().toMSecsSinceEpoch());
+    if (stamp == keyFileStamp_) return;
+    keyFileStamp_ = stamp;
+    const QString tip = QString::fromUtf8(kKeyFingerprintTip).arg(KeyFingerprintText());
+    for (ControlId id : {PasswordEntry, PasswordRepeat}) Control(id)->setToolTip(tip);
 }
 
 // ---- Window events ----
@@ -192,6 +232,7 @@ void CipherWindow::LocateProgramFiles() {
         applicationFolderOverride_.value_or(QCoreApplication::applicationDirPath());
     keyFilePath_ = PathInFolder(folder, QStringLiteral("uae"));
     helpFilePath_ = PathInFolder(folder, QStringLiteral("help.chm"));
+    ShowKeyFingerprint();
 }
 
 bool CipherWindow::event(QEvent* event) {

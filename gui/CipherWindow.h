@@ -65,6 +65,9 @@ private:
     void UseDroppedSource(const QString& file);
     void SetPasswordConfirmed(bool confirmed);
     void SetPasswordBoxesMasked(bool masked);
+    bool ResultLooksRightOrUserInsists(const RunRequest& request);
+    QString KeyFingerprintText() const;
+    void ShowKeyFingerprint();
 
     WindowProfile profile_;
     WindowDialogs& dialogs_;
@@ -77,6 +80,7 @@ private:
     QString password_;
     QString keyFilePath_;
     QString helpFilePath_;
+    QString keyFileStamp_;  // the key file whose fingerprint the password boxes show
     std::optional<QString> applicationFolderOverride_;
     std::function<void()> beforeTargetWrite_;
     std::function<void()> endProgram_;

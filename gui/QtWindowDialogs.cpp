@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
+#include <QPushButton>
 #include <QTreeView>
 
 #include "DialogFilter.h"
@@ -87,6 +88,21 @@ bool QtWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QStr
     box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
     box.button(QMessageBox::No)->setText(QStringLiteral("否"));
     return box.exec() == QMessageBox::Yes;
+}
+
+DoubtAnswer QtWindowDialogs::AskAboutDoubtfulResult(QWidget* parent, const QString& title,
+                                                    const QString& text) {
+    TitleFittingMessageBox box(QMessageBox::Warning, title, WithBreakChances(text),
+                               QMessageBox::NoButton, parent);
+    QPushButton* again = box.addButton(QStringLiteral("重新输入密码"), QMessageBox::AcceptRole);
+    QPushButton* anyway = box.addButton(QStringLiteral("仍然解密"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(again);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == again) return DoubtAnswer::TypePasswordAgain;
+    if (box.clickedButton() == anyway) return DoubtAnswer::DecryptAnyway;
+    return DoubtAnswer::Cancel;
 }
 
 }  // namespace korvel

@@ -15,6 +15,8 @@ public:
     void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
     void ShowWarning(QWidget* parent, const QString& title, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    DoubtAnswer AskAboutDoubtfulResult(QWidget* parent, const QString& title,
+                                       const QString& text) override;
 };
 
 }  // namespace korvel

@@ -7,6 +7,9 @@ class QWidget;
 
 namespace korvel {
 
+// The answers to the question a decryption asks when its result does not look right.
+enum class DoubtAnswer { TypePasswordAgain, DecryptAnyway, Cancel };
+
 // Every modal dialog and box a cipher window opens goes through this interface, so that tests
 // can answer them without a real dialog.
 class WindowDialogs {
@@ -26,6 +29,11 @@ public:
 
     // The Yes/No question with the question icon, Yes being the default. True means Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    // The question with the warning icon and the buttons "重新输入密码" (the default, also on
+    // Enter), "仍然解密" and "取消" (also on Esc).
+    virtual DoubtAnswer AskAboutDoubtfulResult(QWidget* parent, const QString& title,
+                                               const QString& text) = 0;
 };
 
 }  // namespace korvel

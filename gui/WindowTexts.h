@@ -5,5 +5,14 @@ namespace korvel {
 // Texts that only the windows show; the run's own texts are in RunMessages.h.
 inline constexpr const char* kNoticeTitle = "提示信息";
 inline constexpr const char* kPasswordMismatch = "两次输入的密码不一样";
+// The question before a decryption whose result does not look right; %1 is the key file's
+// fingerprint.
+inline constexpr const char* kDoubtfulResult =
+    "解密结果看起来不对：密码或密钥文件很可能有误。\n\n"
+    "本机密钥文件 uae 的指纹：%1\n"
+    "可以与对方核对指纹。要重新输入密码，还是仍然解密？";
+inline constexpr const char* kNoKeyFingerprint = "（无法读取）";
+// The password boxes' tooltip; %1 is the key file's fingerprint.
+inline constexpr const char* kKeyFingerprintTip = "密钥文件 uae 的指纹：%1";
 
 }  // namespace korvel

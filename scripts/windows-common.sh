@@ -81,7 +81,18 @@ REG
 
 # Configures the whole program, its tests included, for Windows with the cross-built Qt's
 # qt-cmake, which chains the project's mingw toolchain file.
+# zlib for Windows, which the check of a decrypted head links statically.
+korvel_require_mingw_zlib() {
+    dpkg-query -W -f='${Status}' libz-mingw-w64-dev 2>/dev/null | grep -q "install ok installed" &&
+        return
+    local as_root=()
+    [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q \
+        -o DPkg::Lock::Timeout=600 --no-install-recommends libz-mingw-w64-dev
+}
+
 korvel_configure_windows_build() {
+    korvel_require_mingw_zlib
     "$KORVEL_QT_WINDOWS/bin/qt-cmake" -S . -B "$KORVEL_WINDOWS_BUILD" -G Ninja \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DKORVEL_MINGW_SHARED_RUNTIME=ON \

@@ -41,6 +41,12 @@ bool FakeWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QS
     return TakeFront(questionAnswers, false);
 }
 
+DoubtAnswer FakeWindowDialogs::AskAboutDoubtfulResult(QWidget* parent, const QString& title,
+                                                      const QString& text) {
+    Record(BoxKind::Doubt, parent, title, text);
+    return TakeFront(doubtAnswers, DoubtAnswer::Cancel);
+}
+
 void FakeWindowDialogs::Record(BoxKind kind, QWidget* parent, const QString& title,
                                const QString& text) {
     boxes.push_back({kind, title, text, parent});

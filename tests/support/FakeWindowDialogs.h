@@ -11,7 +11,7 @@ namespace korvel::testing {
 // Answers every dialog and box from prepared answers and records what was asked.
 class FakeWindowDialogs : public WindowDialogs {
 public:
-    enum class BoxKind { Information, Warning, Question };
+    enum class BoxKind { Information, Warning, Question, Doubt };
     struct Box {
         BoxKind kind;
         QString title;
@@ -30,12 +30,16 @@ public:
     void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
     void ShowWarning(QWidget* parent, const QString& title, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    DoubtAnswer AskAboutDoubtfulResult(QWidget* parent, const QString& title,
+                                       const QString& text) override;
 
     // Answers of the file dialogs in turn; nothing (or an exhausted queue) means cancelled.
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     // Answers of the questions in turn; an exhausted queue answers No.
     std::deque<bool> questionAnswers;
+    // Answers of the doubtful-result question in turn; an exhausted queue answers Cancel.
+    std::deque<DoubtAnswer> doubtAnswers;
     // Called while a box is "open", to look at the window at that moment.
     std::function<void(const Box&)> onBox;
 
