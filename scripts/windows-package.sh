@@ -2,7 +2,8 @@
 # Builds korvel.exe for 64-bit Windows against the cross-built Qt (scripts/build-qt-windows.sh)
 # and packs the setup, the portable folder and its zip:
 #   out/korvel-<version>-setup.exe          the setup (installer/korvel.nsi, built with NSIS)
-#   out/korvel-<version>-windows-x64/       korvel.exe, help.chm, README.txt, the DLLs it needs
+#   out/korvel-<version>-windows-x64/       korvel.exe, korvel-cli.exe, help.chm, README.txt, the DLLs
+#                                           they need
 #   out/korvel-<version>-windows-x64.zip
 # Neither holds a key file.
 set -euo pipefail
@@ -11,7 +12,7 @@ source scripts/windows-common.sh
 korvel_require_qt_windows
 
 korvel_configure_windows_build
-cmake --build "$KORVEL_WINDOWS_BUILD" --target korvel korvel_help_file -j "${KORVEL_JOBS:-2}"
+cmake --build "$KORVEL_WINDOWS_BUILD" --target korvel korvel-cli korvel_help_file -j "${KORVEL_JOBS:-2}"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$KORVEL_WINDOWS_BUILD/CMakeCache.txt")
 name=korvel-$version-windows-x64
@@ -20,7 +21,7 @@ rm -rf "$package" "out/$name.zip"
 mkdir -p "$package"
 
 bin=$KORVEL_WINDOWS_BUILD/bin
-cp "$bin/korvel.exe" "$bin/help.chm" "$package/"
+cp "$bin/korvel.exe" "$bin/korvel-cli.exe" "$bin/help.chm" "$package/"
 
 # The plugins Qt loads for this program on Windows: the platform plugin and the default style.
 # (QT_DEBUG_PLUGINS=1 under wine shows no others; scripts/windows-smoke.sh checks it.)
@@ -30,7 +31,7 @@ for plugin in "${plugins[@]}"; do
     cp "$KORVEL_QT_WINDOWS/plugins/$plugin" "$package/$plugin"
 done
 
-# Every DLL that korvel.exe and those plugins import, and what those import in turn, found
+# Every DLL that the two programs and those plugins import, and what those import in turn, found
 # among the Qt DLLs and the mingw runtime. Imports found in neither are Windows' own.
 search_dirs=("$KORVEL_QT_WINDOWS/bin")
 while read -r dll; do search_dirs+=("$(dirname "$dll")"); done < <(korvel_mingw_runtime_dlls)
@@ -55,6 +56,7 @@ add_imports_of() {
     done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p')
 }
 add_imports_of "$package/korvel.exe"
+add_imports_of "$package/korvel-cli.exe"
 for plugin in "${plugins[@]}"; do add_imports_of "$package/$plugin"; done
 
 # Without their symbols the program and its DLLs are a fraction of the size.

@@ -1,0 +1,69 @@
+#include "ConsoleProgress.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "FileError.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::chrono::milliseconds kProgressInterval{200};
+
+std::string Duration(double seconds) {
+    const auto whole = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+}  // namespace
+
+ConsoleProgress::ConsoleProgress(bool onTerminal, bool decryptDoubted)
+    : onTerminal_(onTerminal), decryptDoubted_(decryptDoubted) {}
+
+void ConsoleProgress::EntryChanged(std::size_t, const QueueEntry& entry) {
+    if (entry.state == EntryState::Failed) {
+        ClearProgressLine();
+        std::cerr << "失败：" << PathText(entry.source) << "\n  " << entry.reason << "\n";
+    } else if (entry.state == EntryState::Skipped && onTerminal_) {
+        ClearProgressLine();
+        std::cerr << "跳过：" << PathText(entry.source) << "（" << entry.reason << "）\n";
+    } else if (entry.state == EntryState::Done && entry.doubted) {
+        ClearProgressLine();
+        std::cerr << "已解密，但结果看起来不对：" << PathText(entry.target) << "\n";
+    }
+}
+
+void ConsoleProgress::BytesDone(std::uint64_t done, std::uint64_t total) {
+    if (!onTerminal_ || total == 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (progressShown_ && now - lastShown_ < kProgressInterval && done < total) return;
+    lastShown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double speed = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+    const double left = speed > 0 ? static_cast<double>(total - done) / speed : 0;
+    char line[128];
+    std::snprintf(line, sizeof line, "\r已处理 %3.0f%%  %.1f MB/s  剩余 %s   ",
+                  100.0 * static_cast<double>(done) / static_cast<double>(total), speed / 1e6,
+                  Duration(left).c_str());
+    std::cerr << line << std::flush;
+    progressShown_ = true;
+}
+
+DoubtDecision ConsoleProgress::AskAboutDoubtfulResult(const QueueEntry& entry) {
+    ClearProgressLine();
+    std::cerr << "解密结果看起来不对：" << PathText(entry.source) << "\n";
+    return decryptDoubted_ ? DoubtDecision::DecryptAll : DoubtDecision::StopHere;
+}
+
+void ConsoleProgress::Finish() { ClearProgressLine(); }
+
+void ConsoleProgress::ClearProgressLine() {
+    if (!progressShown_) return;
+    std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+    progressShown_ = false;
+}
+
+}  // namespace korvel

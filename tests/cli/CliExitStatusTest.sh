@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# korvel-cli's exit statuses, each a row: 0 every file done, 1 some failed, 2 a usage error, 3 a
+# wrong password seen in the decrypted head before anything was written.
+#   CliExitStatusTest.sh <korvel-cli>
+set -u
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+head -c 300000 /dev/urandom >"$work/uae"
+mkdir -p "$work/project/notes"
+for i in $(seq 1 300); do echo "第 $i 行：只有密码和密钥文件都对，才能还原这份文件。"; done >"$work/project/a.txt"
+for i in $(seq 1 200); do echo "line $i of the notes, in plain English text"; done >"$work/project/notes/b.txt"
+
+row() {  # row <expected status> <label> <password> <korvel-cli arguments...>
+    local expected=$1 label=$2 password=$3
+    shift 3
+    printf '%s\n' "$password" |
+        "$cli" "$@" --key "${KEY:-$work/uae}" --password-stdin 2>"$work/stderr"
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "FAIL $label: exit $status, expected $expected"
+        sed 's/^/    /' "$work/stderr"
+        failures=$((failures + 1))
+    fi
+}
+same() {  # same <label> <file> <file>
+    cmp -s "$2" "$3" || { echo "FAIL $1: $2 and $3 differ"; failures=$((failures + 1)); }
+}
+
+row 2 "no direction" "Secret 1"
+row 2 "no target folder" "Secret 1" encrypt "$work/project"
+row 2 "password as an argument" "Secret 1" encrypt --to "$work/enc" --password x "$work/project"
+row 2 "password too short" "1234" encrypt --to "$work/enc" "$work/project"
+row 2 "target folder inside the source" "Secret 1" encrypt --to "$work/project/out" "$work/project"
+row 0 "encrypt a folder" "Secret 1" encrypt --to "$work/enc" "$work/project"
+row 1 "existing targets refused" "Secret 1" encrypt --to "$work/enc" "$work/project"
+row 0 "existing targets skipped" "Secret 1" encrypt --to "$work/enc" --overwrite skip "$work/project"
+row 3 "wrong password" "Secret 2" decrypt --to "$work/wrong" "$work/enc/project"
+if [ -n "$(find "$work/wrong" -type f 2>/dev/null)" ]; then
+    echo "FAIL wrong password: files were written"
+    failures=$((failures + 1))
+fi
+row 0 "wrong password, forced" "Secret 2" decrypt --to "$work/forced" --force "$work/enc/project"
+row 0 "decrypt" "Secret 1" decrypt --to "$work/back" "$work/enc/project"
+same "decrypted text" "$work/project/a.txt" "$work/back/project/a.txt"
+same "decrypted tree" "$work/project/notes/b.txt" "$work/back/project/notes/b.txt"
+KEY="$work/none" row 1 "missing key file" "Secret 1" encrypt --to "$work/enc2" "$work/project"
+
+[ "$failures" -eq 0 ] && echo "korvel-cli: every exit status as expected"
+exit $((failures > 0))
