@@ -22,7 +22,7 @@ protected:
 
     RunResult RunOn(Direction direction, const std::filesystem::path& source,
                     const std::filesystem::path& target, const std::string& password = kPassword) {
-        const RunResult result =
+        RunResult result =
             CipherRun({direction, source, target, password, folder / "uae", flags}, observer);
         lastFlags = std::exchange(flags, std::make_shared<RunFlags>());  // a request's, one run's
         return result;
