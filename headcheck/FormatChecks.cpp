@@ -8,6 +8,7 @@
 #include "GzipCheck.h"
 #include "JpegCheck.h"
 #include "PngCheck.h"
+#include "PycCheck.h"
 #include "SfntFontCheck.h"
 #include "SqliteCheck.h"
 #include "TzifCheck.h"
@@ -23,13 +24,14 @@ const FormatCheck* FormatChecks::Claiming(const HeadBytes& head) {
     static const GzipCheck gzip;
     static const JpegCheck jpeg;
     static const PngCheck png;
+    static const PycCheck pyc;
     static const SfntFontCheck font;
     static const SqliteCheck sqlite;
     static const TzifCheck tzif;
     static const XzCheck xz;
     static const ZipCheck zip;
-    static const std::array<const FormatCheck*, 11> kChecks = {
-        &ar, &elf, &gettext, &gzip, &jpeg, &png, &font, &sqlite, &tzif, &xz, &zip};
+    static const std::array<const FormatCheck*, 12> kChecks = {
+        &ar, &elf, &gettext, &gzip, &jpeg, &png, &pyc, &font, &sqlite, &tzif, &xz, &zip};
     for (const FormatCheck* check : kChecks) {
         if (check->Claims(head)) {
             return check;
