@@ -1,5 +1,6 @@
 #include "ConsoleProgress.h"
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -12,7 +13,7 @@ namespace {
 constexpr std::chrono::milliseconds kProgressInterval{200};
 
 std::string Duration(double seconds) {
-    const auto whole = static_cast<long long>(seconds + 0.5);
+    const long long whole = std::llround(seconds);
     char text[32];
     std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
     return text;

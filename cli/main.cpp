@@ -40,7 +40,7 @@ std::optional<std::string> ReadPassword(const CliOptions& options, std::string& 
         problem = "标准输入不是终端：请用 --password-stdin 从标准输入读入密码";
         return std::nullopt;
     }
-    const auto first = Terminal::ReadHiddenLine("密码：");
+    auto first = Terminal::ReadHiddenLine("密码：");
     const auto second = first ? Terminal::ReadHiddenLine("再次输入密码：") : std::nullopt;
     if (!second) return std::nullopt;
     if (*first != *second) {
