@@ -14,9 +14,17 @@ constexpr std::uint64_t kOutputAllowance = std::uint64_t{2} << 20;
 }  // namespace
 
 InflateProbe::Result InflateProbe::Inflate(QByteArrayView compressed) {
+    return InflateWith(compressed, -MAX_WBITS);
+}
+
+InflateProbe::Result InflateProbe::InflateZlib(QByteArrayView compressed) {
+    return InflateWith(compressed, MAX_WBITS);
+}
+
+InflateProbe::Result InflateProbe::InflateWith(QByteArrayView compressed, int windowBits) {
     Result result;
     z_stream stream{};
-    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
+    if (inflateInit2(&stream, windowBits) != Z_OK) {
         return result;
     }
     std::array<Bytef, 32 * 1024> output;

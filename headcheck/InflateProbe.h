@@ -5,9 +5,8 @@
 
 namespace korvel {
 
-// Inflates raw deflate data (no zlib or gzip wrapper) as far as it goes, to see whether it is
-// well-formed: a wrong byte in compressed data soon makes an invalid code or a distance reaching
-// back before the start.
+// Inflates deflate data as far as it goes, to see whether it is well-formed: a wrong byte in
+// compressed data soon makes an invalid code or a distance reaching back before the start.
 class InflateProbe {
 public:
     enum class Outcome {
@@ -25,6 +24,12 @@ public:
     };
 
     static Result Inflate(QByteArrayView compressed);
+    // The same for a zlib stream (two header bytes, deflate data, Adler-32), whose checksum zlib
+    // compares at the end.
+    static Result InflateZlib(QByteArrayView compressed);
+
+private:
+    static Result InflateWith(QByteArrayView compressed, int windowBits);
 };
 
 }  // namespace korvel

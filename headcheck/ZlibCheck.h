@@ -1,0 +1,16 @@
+#pragma once
+
+#include "FormatCheck.h"
+
+namespace korvel {
+
+// A bare zlib stream, as git keeps its loose objects.
+class ZlibCheck : public FormatCheck {
+public:
+    QString TypeName() const override;
+    bool Claims(const HeadBytes& head) const override;
+    QString FindFault(const FormatContext& context) const override;
+    bool ChecksEveryPosition() const override { return true; }
+};
+
+}  // namespace korvel
