@@ -68,11 +68,15 @@ bool SkipBaseOffset(const HeadBytes& head, qsizetype& offset) {
 QString PackFault(const FormatContext& context) {
     const HeadBytes& head = context.head;
     const auto version = head.U32Be(4);
+    const auto objects = head.U32Be(8);
     if (!head.Matches(0, "PACK") || !version || (*version != 2 && *version != 3)) {
         return "git pack header broken";
     }
+    if (!objects) {
+        return context.wholeFile ? "git pack header cut short" : QString();
+    }
     qsizetype offset = kPackHeaderSize;
-    for (std::uint32_t object = 0; object < *head.U32Be(8); ++object) {
+    for (std::uint32_t object = 0; object < *objects; ++object) {
         std::uint8_t type = 0;
         std::uint64_t size = 0;
         if (!ReadObjectHeader(head, offset, type, size)) {

@@ -1,5 +1,7 @@
 #include "HeadJudge.h"
 
+#include <algorithm>
+
 #include "ByteStatistics.h"
 #include "ExtraCharacterSearch.h"
 #include "FormatChecks.h"
@@ -81,6 +83,7 @@ HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
 
 HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QString& targetName,
                                int passwordLength) const {
+    const int period = std::max(passwordLength, 1);  // positions are counted modulo it
     const MimeEvidence mime(head, targetName);
     if (head.isEmpty()) {
         return {HeadVerdict::CannotTell, mime.TypeName(), "nothing to judge"};
@@ -89,7 +92,7 @@ HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QStrin
     const FormatCheck* format = FormatChecks::Claiming(bytes);
     const QString type = TypeFor(mime, format);
     if (format) {
-        const QString fault = format->FindFault({bytes, wholeFile, passwordLength});
+        const QString fault = format->FindFault({bytes, wholeFile, period});
         if (!fault.isEmpty()) {
             return Implausible(type, fault);
         }
@@ -98,10 +101,10 @@ HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QStrin
         }
     }
     const TextShape text(head, !wholeFile);
-    if (const auto garbled = GarbledClassSearch::Find(head, text, passwordLength)) {
+    if (const auto garbled = GarbledClassSearch::Find(head, text, period)) {
         return Implausible(type, *garbled);
     }
-    const ExtraCharacterSearch extra(head, text, passwordLength);
+    const ExtraCharacterSearch extra(head, text, period);
     if (const auto reason = extra.InText()) {
         return Implausible(type, *reason);
     }

@@ -94,6 +94,9 @@ QString SegmentFault(const HeadBytes& head, std::uint8_t marker, qsizetype offse
         return HuffmanFault(head, offset, end);
     }
     if (marker == kStartOfScan) {
+        if (end <= offset) {
+            return "JPEG scan header broken";
+        }
         const std::uint8_t components = head.At(offset);
         if (components < 1 || components > 4 || end - offset != 4 + 2 * qsizetype(components)) {
             return "JPEG scan header broken";
