@@ -58,7 +58,7 @@ ExtraCharacterSearch::ExtraCharacterSearch(QByteArrayView head, const TextShape&
 }
 
 bool ExtraCharacterSearch::HasTwoCycles() const {
-    return !windows_.empty() && windows_[0].bytes >= 2 * (period_ - 1);
+    return !windows_.empty() && windows_[0].bytes >= 2LL * (period_ - 1);
 }
 
 // Text that reads right where the right keystream returns and breaks everywhere else.

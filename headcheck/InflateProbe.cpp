@@ -27,7 +27,7 @@ InflateProbe::Result InflateProbe::InflateWith(QByteArrayView compressed, int wi
     if (inflateInit2(&stream, windowBits) != Z_OK) {
         return result;
     }
-    std::array<Bytef, 32 * 1024> output;
+    std::array<Bytef, std::size_t{32} * 1024> output;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     stream.avail_in = static_cast<uInt>(compressed.size());
     result.crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));

@@ -139,13 +139,13 @@ QString JpegCheck::FindFault(const FormatContext& context) const {
             break;
         }
         const qsizetype end = offset + 2 + *length;
-        const QString fault = SegmentFault(head, marker, offset + 4, end);
+        QString fault = SegmentFault(head, marker, offset + 4, end);
         if (!fault.isEmpty()) {
             return fault;
         }
         offset = end;
         if (marker == kStartOfScan) {
-            const QString entropyFault = EntropyFault(head, offset, offset);
+            QString entropyFault = EntropyFault(head, offset, offset);
             if (!entropyFault.isEmpty()) {
                 return entropyFault;
             }

@@ -135,7 +135,7 @@ QString SfntFontCheck::FindFault(const FormatContext& context) const {
         if (!head.Has(record, kTableRecordSize)) {
             break;
         }
-        const QString fault = TableFault(head, record, fontSize, previousTag);
+        QString fault = TableFault(head, record, fontSize, previousTag);
         if (!fault.isEmpty()) {
             return fault;
         }

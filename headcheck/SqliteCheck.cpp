@@ -68,7 +68,7 @@ QString BTreePageFault(const HeadBytes& head, qsizetype pageStart, qsizetype hea
         return "SQLite b-tree page header inconsistent";
     }
     for (std::uint16_t cell = 0; cell < cellCount; ++cell) {
-        const auto pointer = head.U16Be(pointers + 2 * cell);
+        const auto pointer = head.U16Be(pointers + 2 * qsizetype{cell});
         if (!pointer) {
             break;
         }

@@ -67,10 +67,9 @@ bool FileHandOver::SendToRunningCopy(const QString& name, const QList<QUrl>& fil
 QString FileHandOver::DefaultName() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QByteArray user = QDir::homePath().toUtf8();
-    const QString name =
-        QStringLiteral("korvel-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(user, QCryptographicHash::Sha1).toHex().left(12));
+    QString name = QStringLiteral("korvel-") +
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(user, QCryptographicHash::Sha1).toHex().left(12));
     if (runtime.isEmpty() || runtime == QDir::homePath()) return name;
     return QDir(runtime).filePath(name);
 }
