@@ -19,7 +19,7 @@ QString IndexFault(const HeadBytes& head) {
     }
     std::uint32_t previous = 0;
     for (int entry = 0; entry < kFanoutEntries; ++entry) {
-        const auto count = head.U32Be(kIndexHeaderSize + 4 * entry);
+        const auto count = head.U32Be(kIndexHeaderSize + 4 * qsizetype{entry});
         if (!count) {
             break;
         }

@@ -54,7 +54,7 @@ QString PycCheck::FindFault(const FormatContext& context) const {
     }
     MarshalWalk walk(head, version->codeIntegers, version->codeObjectsAfterLine);
     qsizetype end = 0;
-    const QString fault = walk.Walk(kHeaderSize, end);
+    QString fault = walk.Walk(kHeaderSize, end);
     if (!fault.isEmpty()) {
         return fault;
     }

@@ -55,7 +55,7 @@ QString CapabilitiesFault(const HeadBytes& head, const Layout& layout) {
         }
         const qsizetype table = kHeaderSize + layout.namesBytes + layout.booleans +
                                 ((layout.namesBytes + layout.booleans) % 2) +
-                                layout.numbers * layout.numberWidth + layout.strings * 2;
+                                layout.numbers * layout.numberWidth + qsizetype{layout.strings} * 2;
         if (stringOffset > 0 && head.Has(table + stringOffset, 1) &&
             head.At(table + stringOffset - 1) != 0) {
             return "terminfo string offset inside a string";
@@ -88,7 +88,7 @@ QString TerminfoCheck::FindFault(const FormatContext& context) const {
     }
     const qsizetype tableEnd = kHeaderSize + layout.namesBytes + layout.booleans +
                                ((layout.namesBytes + layout.booleans) % 2) +
-                               layout.numbers * layout.numberWidth + layout.strings * 2 +
+                               layout.numbers * layout.numberWidth + qsizetype{layout.strings} * 2 +
                                layout.tableBytes;
     if (!head.Has(0, tableEnd)) {
         return context.wholeFile ? "terminfo entry reaches past the end" : QString();
