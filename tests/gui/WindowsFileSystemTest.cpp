@@ -57,7 +57,15 @@ TEST(WindowsFileSystem, ChineseNamesAndLongPathsRoundTrip) {
         if (c.folder == longFolder) {
             EXPECT_GT(QDir::toNativeSeparators(back).size(), 260);
         }
-        WriteFile(plain, 100000);
+        // Text, as a .txt holds: the decrypt window checks what it would write before it runs.
+        QByteArray text;
+        for (int line = 0; text.size() < 100000; ++line) {
+            text += "line " + QByteArray::number(line) + " of the quarterly report\n";
+        }
+        QFile plainFile(plain);
+        ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
+        plainFile.write(text.left(100000));
+        plainFile.close();
 
         RunThroughWindow(encrypt, plain, cipher);
         RunThroughWindow(decrypt, cipher, back);
