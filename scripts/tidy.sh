@@ -7,7 +7,7 @@ command -v clang-tidy >/dev/null || { echo "clang-tidy is missing (Debian: clang
 bash scripts/build.sh >/dev/null  # generated sources (moc, resources) must exist
 # Only what this build compiles: files for other platforms (the Windows-only tests) have no
 # compile commands here.
-mapfile -t sources < <(find files cipher run gui shell bench tests -name '*.cpp' | sort |
+mapfile -t sources < <(find files cipher run queue headcheck gui shell cli bench tests -name '*.cpp' | sort |
     while read -r file; do grep -qF "\"$PWD/$file\"" build/compile_commands.json && echo "$file"; done)
 log=$(mktemp)
 errors=$(mktemp)
