@@ -42,13 +42,11 @@ void ConsoleProgress::BytesDone(std::uint64_t done, std::uint64_t total) {
     const auto now = std::chrono::steady_clock::now();
     if (progressShown_ && now - lastShown_ < kProgressInterval && done < total) return;
     lastShown_ = now;
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    const double speed = seconds > 0 ? static_cast<double>(done) / seconds : 0;
-    const double left = speed > 0 ? static_cast<double>(total - done) / speed : 0;
+    pace_.Update(done, total, now);
     char line[128];
     std::snprintf(line, sizeof line, "\r已处理 %3.0f%%  %.1f MB/s  剩余 %s   ",
-                  100.0 * static_cast<double>(done) / static_cast<double>(total), speed / 1e6,
-                  Duration(left).c_str());
+                  100.0 * pace_.Fraction(), pace_.BytesPerSecond() / 1e6,
+                  Duration(pace_.SecondsLeft().value_or(0)).c_str());
     std::cerr << line << std::flush;
     progressShown_ = true;
 }

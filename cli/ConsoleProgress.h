@@ -4,6 +4,7 @@
 #include <string>
 
 #include "QueueObserver.h"
+#include "TransferPace.h"
 
 namespace korvel {
 
@@ -25,7 +26,7 @@ private:
 
     const bool onTerminal_;
     const bool decryptDoubted_;
-    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    TransferPace pace_;
     std::chrono::steady_clock::time_point lastShown_;
     bool progressShown_ = false;
 };

@@ -13,6 +13,7 @@
 
 #include "BannerBox.h"
 #include "DecryptionCheck.h"
+#include "FileSetTexts.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
 #include "KeyFingerprint.h"
@@ -58,7 +59,8 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
     // A dropped file becomes the source just as a file chosen in the Open dialog does.
     new SourceDropTarget(
         *this, *Control(TargetBox), dialogs_, [this] { return run_.Working(); },
-        [this](const QString& file) { UseDroppedSource(file); });
+        [this](const QString& file) { UseDroppedSource(file); },
+        [this](const QStringList& paths) { TakeFileSet(paths); });
     controls_.FocusFirst();
     LocateProgramFiles();
     CentreOnScreen(*this);
@@ -140,7 +142,8 @@ void CipherWindow::SetPasswordBoxesMasked(bool masked) {
 
 void CipherWindow::ChooseSourceClicked() {
     if (profile_.openFilter) fileDialog_.Filter = *profile_.openFilter;
-    fileDialog_.ShowOpen();
+    const QStringList chosen = fileDialog_.ShowOpen();
+    if (chosen.size() > 1) return TakeFileSet(chosen);
     Control<QLineEdit>(SourceBox)->setText(fileDialog_.FileName);
 }
 
@@ -154,6 +157,26 @@ void CipherWindow::ChooseTargetClicked() {
 void CipherWindow::UseDroppedSource(const QString& file) {
     fileDialog_.FileName = file;
     Control<QLineEdit>(SourceBox)->setText(file);
+}
+
+// Several files or folders go to the window of a set, which keeps its own list, target folder
+// and password; a password confirmed here is filled in there.
+void CipherWindow::TakeFileSet(const QStringList& nativePaths) {
+    if (fileSet_ && fileSet_->Working()) {
+        dialogs_.ShowInformation(this, QString::fromUtf8(kNoticeTitle),
+                                 QString::fromUtf8(kSetBusy));
+        return;
+    }
+    if (!fileSet_) {
+        fileSet_ = new FileSetWindow(
+            profile_.direction, dialogs_, [this] { return keyFilePath_; }, this);
+        fileSet_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    fileSet_->SetSources(nativePaths);
+    if (Control(RunButton)->isEnabled()) fileSet_->SetPassword(password_);
+    fileSet_->show();
+    fileSet_->raise();
+    fileSet_->activateWindow();
 }
 
 // Like a key press from the keyboard: posted, not handled before this handler returns.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -7,6 +8,7 @@
 
 #include "BackgroundRun.h"
 #include "CommonFileDialog.h"
+#include "FileSetWindow.h"
 #include "ProgressPanel.h"
 #include "WindowControls.h"
 #include "WindowProfile.h"
@@ -30,6 +32,8 @@ public:
     const QString& password() const { return password_; }
     Direction direction() const { return profile_.direction; }
     ProgressPanel& progress() { return progress_; }
+    // The window of several files and folders, once some were handed over; nothing before.
+    FileSetWindow* fileSet() const { return fileSet_; }
     bool runWorking() const { return run_.Working(); }
 
     // Test hooks: the folder used instead of the program's own (from the next activation on), how
@@ -63,6 +67,7 @@ private:
     void ChangePasswordClicked();
     void LocateProgramFiles();
     void UseDroppedSource(const QString& file);
+    void TakeFileSet(const QStringList& nativePaths);
     void SetPasswordConfirmed(bool confirmed);
     void SetPasswordBoxesMasked(bool masked);
     bool ResultLooksRightOrUserInsists(const RunRequest& request);
@@ -76,6 +81,7 @@ private:
     ProgressPanel progress_;
     BackgroundRun run_;
     CommonFileDialog fileDialog_;
+    QPointer<FileSetWindow> fileSet_;
 
     QString password_;
     QString keyFilePath_;

@@ -7,8 +7,11 @@ namespace korvel {
 CommonFileDialog::CommonFileDialog(WindowDialogs& dialogs, QWidget* owner)
     : dialogs_(dialogs), owner_(owner) {}
 
-void CommonFileDialog::ShowOpen() {
-    if (auto chosen = dialogs_.ShowOpen(owner_, Filter, FileName)) FileName = *chosen;
+QStringList CommonFileDialog::ShowOpen() {
+    const QStringList chosen =
+        dialogs_.ShowOpenMany(owner_, Filter, FileName).value_or(QStringList());
+    if (chosen.size() == 1) FileName = chosen.first();
+    return chosen;
 }
 
 void CommonFileDialog::ShowSave() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,7 +16,9 @@ class CommonFileDialog {
 public:
     CommonFileDialog(WindowDialogs& dialogs, QWidget* owner);
 
-    void ShowOpen();
+    // The Open dialog lets the user select several files. One file chosen replaces FileName;
+    // several are returned and leave FileName as it was, as does a cancel (nothing returned).
+    QStringList ShowOpen();
     void ShowSave();
 
     QString Filter;

@@ -44,15 +44,26 @@ void FitDetailColumns(QFileDialog& dialog) {
 }
 
 // `fileName` names both the folder the dialog opens in and the file it proposes.
-std::optional<QString> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
-                                     const QString& filter, const QString& fileName) {
+std::optional<QStringList> RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                         QFileDialog::FileMode fileMode, const QString& filter,
+                                         const QString& fileName) {
     QFileDialog dialog(parent, QString(), fileName, ToQtFilter(filter));
     dialog.setAcceptMode(mode);
-    if (mode == QFileDialog::AcceptOpen) dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(fileMode);
     dialog.setProxyModel(new LocalisedFileColumns(&dialog));
     FitDetailColumns(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return ChosenOrNothing(dialog.selectedFiles().value(0));
+    QStringList chosen;
+    for (const QString& file : dialog.selectedFiles()) {
+        if (auto path = ChosenOrNothing(file)) chosen.append(*path);
+    }
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+}
+
+std::optional<QString> FirstOf(const std::optional<QStringList>& chosen) {
+    if (!chosen) return std::nullopt;
+    return chosen->first();
 }
 
 void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
@@ -65,12 +76,24 @@ void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, co
 
 std::optional<QString> QtWindowDialogs::ShowOpen(QWidget* parent, const QString& filter,
                                                  const QString& fileName) {
-    return RunFileDialog(parent, QFileDialog::AcceptOpen, filter, fileName);
+    return FirstOf(RunFileDialog(parent, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, filter,
+                                 fileName));
+}
+
+std::optional<QStringList> QtWindowDialogs::ShowOpenMany(QWidget* parent, const QString& filter,
+                                                         const QString& fileName) {
+    return RunFileDialog(parent, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles, filter,
+                         fileName);
+}
+
+std::optional<QString> QtWindowDialogs::ChooseFolder(QWidget* parent, const QString& folder) {
+    return ChosenOrNothing(QFileDialog::getExistingDirectory(parent, QString(), folder));
 }
 
 std::optional<QString> QtWindowDialogs::ShowSave(QWidget* parent, const QString& filter,
                                                  const QString& fileName) {
-    return RunFileDialog(parent, QFileDialog::AcceptSave, filter, fileName);
+    return FirstOf(
+        RunFileDialog(parent, QFileDialog::AcceptSave, QFileDialog::AnyFile, filter, fileName));
 }
 
 void QtWindowDialogs::ShowInformation(QWidget* parent, const QString& title, const QString& text) {
@@ -103,6 +126,22 @@ DoubtAnswer QtWindowDialogs::AskAboutDoubtfulResult(QWidget* parent, const QStri
     if (box.clickedButton() == again) return DoubtAnswer::TypePasswordAgain;
     if (box.clickedButton() == anyway) return DoubtAnswer::DecryptAnyway;
     return DoubtAnswer::Cancel;
+}
+
+ExistingTargetsAnswer QtWindowDialogs::AskAboutExistingTargets(QWidget* parent,
+                                                               const QString& title,
+                                                               const QString& text) {
+    TitleFittingMessageBox box(QMessageBox::Question, title, WithBreakChances(text),
+                               QMessageBox::NoButton, parent);
+    QPushButton* replace = box.addButton(QStringLiteral("全部替换"), QMessageBox::DestructiveRole);
+    QPushButton* skip = box.addButton(QStringLiteral("跳过已有的"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(skip);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == replace) return ExistingTargetsAnswer::ReplaceAll;
+    if (box.clickedButton() == skip) return ExistingTargetsAnswer::SkipExisting;
+    return ExistingTargetsAnswer::Cancel;
 }
 
 }  // namespace korvel

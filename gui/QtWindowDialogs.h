@@ -12,11 +12,16 @@ public:
                                     const QString& fileName) override;
     std::optional<QString> ShowSave(QWidget* parent, const QString& filter,
                                     const QString& fileName) override;
+    std::optional<QStringList> ShowOpenMany(QWidget* parent, const QString& filter,
+                                            const QString& fileName) override;
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& folder) override;
     void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
     void ShowWarning(QWidget* parent, const QString& title, const QString& text) override;
     bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
     DoubtAnswer AskAboutDoubtfulResult(QWidget* parent, const QString& title,
                                        const QString& text) override;
+    ExistingTargetsAnswer AskAboutExistingTargets(QWidget* parent, const QString& title,
+                                                  const QString& text) override;
 };
 
 }  // namespace korvel

@@ -12,18 +12,18 @@
 
 namespace korvel {
 
-const QString SourceDropTarget::kSeveralFiles = QStringLiteral("一次只能拖入一个文件");
-const QString SourceDropTarget::kFolder = QStringLiteral("不能拖入文件夹，请拖入一个文件");
 const QString SourceDropTarget::kNotOnThisComputer = QStringLiteral("只能拖入本机上的文件");
 
 SourceDropTarget::SourceDropTarget(QWidget& window, const QWidget& targetBox,
-                                   WindowDialogs& dialogs, BusyCheck busy, SourceSetter setSource)
+                                   WindowDialogs& dialogs, BusyCheck busy, SourceSetter setSource,
+                                   SetTaker takeSet)
     : QObject(&window),
       window_(window),
       targetBox_(targetBox),
       dialogs_(dialogs),
       busy_(std::move(busy)),
-      setSource_(std::move(setSource)) {
+      setSource_(std::move(setSource)),
+      takeSet_(std::move(takeSet)) {
     // Drags go to the innermost widget that accepts drops; text boxes accept text by default,
     // so without this a path could be dropped into a password box as text.
     for (QWidget* child : window.findChildren<QWidget*>()) child->setAcceptDrops(false);
@@ -69,11 +69,16 @@ void SourceDropTarget::Take(QDropEvent& event) {
 }
 
 void SourceDropTarget::TakeFiles(const QList<QUrl>& urls) {
-    if (urls.size() != 1) return TellLater(kSeveralFiles);
-    if (!urls[0].isLocalFile()) return TellLater(kNotOnThisComputer);
-    const QString path = urls[0].toLocalFile();
-    if (QFileInfo(path).isDir()) return TellLater(kFolder);
-    setSource_(QDir::toNativeSeparators(path));
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile()) return TellLater(kNotOnThisComputer);
+        paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+    }
+    if (paths.isEmpty()) return;
+    if (paths.size() == 1 && !QFileInfo(paths.first()).isDir()) return setSource_(paths.first());
+    // The set's window opens after the drop has finished, like a box would.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { takeSet_(paths); }, Qt::QueuedConnection);
 }
 
 // The drag source waits for the drop to finish; a box shown inside the drop would keep it (a

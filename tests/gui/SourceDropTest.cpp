@@ -55,14 +55,14 @@ TEST_P(SourceDropTest, DroppedFileIsTakenAsIfChosenInTheOpenDialog) {
     EXPECT_EQ(harness.box("Text2")->text(), QDir::toNativeSeparators(file));
 }
 
-TEST_P(SourceDropTest, FoldersSeveralFilesAndOtherComputersAreTurnedDownWithAMessage) {
+TEST_P(SourceDropTest, FilesFromOtherComputersAreTurnedDownWithAMessage) {
     const struct {
         QList<QUrl> urls;
         QString message;
     } cases[] = {
-        {{QUrl::fromLocalFile(harness.folder())}, SourceDropTarget::kFolder},
-        {{QUrl::fromLocalFile(file), QUrl::fromLocalFile(file)}, SourceDropTarget::kSeveralFiles},
         {{QUrl(QStringLiteral("https://example.org/file.bin"))},
+         SourceDropTarget::kNotOnThisComputer},
+        {{QUrl::fromLocalFile(file), QUrl(QStringLiteral("https://example.org/file.bin"))},
          SourceDropTarget::kNotOnThisComputer},
     };
     for (const auto& dropCase : cases) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include "CommandLineFiles.h"
 #include "FakeHelpOpener.h"
@@ -23,6 +24,7 @@ struct Started {
     QString source;
     QStringList messages;
     bool messagesOverTheWindow = true;
+    int listed = -1;
 };
 
 Started StartWithArgumentsAndOpen(const QStringList& arguments, bool encrypt) {
@@ -39,6 +41,9 @@ Started StartWithArgumentsAndOpen(const QStringList& arguments, bool encrypt) {
     QWidget* window = encrypt ? windows.EncryptWindow() : windows.DecryptWindow();
     Started started;
     started.source = window->findChild<QLineEdit*>(QStringLiteral("Text1"))->text();
+    if (auto* list = window->findChild<QTreeWidget*>(QStringLiteral("fileList"))) {
+        started.listed = list->topLevelItemCount();
+    }
     for (const auto& box : dialogs.boxes) {
         started.messages.append(box.text);
         started.messagesOverTheWindow &= box.parent == window;
@@ -63,14 +68,16 @@ TEST(CommandLineFileTest, TheWindowOpenedTakesTheArgumentAsItTakesADrop) {
         QStringList arguments;
         QString source;
         QStringList messages;
+        int listed = -1;  // files in the set's list; -1: no set
     } cases[] = {
         {"no argument", {}, {}, {}},
         {"a file", {file}, native, {}},
         {"a file by a relative name", {QStringLiteral("季度报告 2024.txt")}, native, {}},
         // A drop takes a file it is given without looking for it; the run then says it is missing.
         {"a missing file", {missing}, QDir::toNativeSeparators(missing), {}},
-        {"a folder", {folder.path()}, {}, {SourceDropTarget::kFolder}},
-        {"two files", {file, file}, {}, {SourceDropTarget::kSeveralFiles}},
+        // Several files or a folder go to the list of a set.
+        {"a folder", {folder.path()}, {}, {}, 1},
+        {"two files", {file, file}, {}, {}, 2},
     };
     for (const auto& startCase : cases) {
         for (const bool encrypt : {true, false}) {
@@ -78,6 +85,7 @@ TEST(CommandLineFileTest, TheWindowOpenedTakesTheArgumentAsItTakesADrop) {
             const Started started = StartWithArgumentsAndOpen(startCase.arguments, encrypt);
             EXPECT_EQ(started.source, startCase.source);
             EXPECT_EQ(started.messages, startCase.messages);
+            EXPECT_EQ(started.listed, startCase.listed);
             EXPECT_TRUE(started.messagesOverTheWindow);
         }
     }

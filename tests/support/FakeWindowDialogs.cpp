@@ -27,6 +27,17 @@ std::optional<QString> FakeWindowDialogs::ShowSave(QWidget*, const QString& filt
     return TakeFront(saveAnswers, std::optional<QString>());
 }
 
+std::optional<QStringList> FakeWindowDialogs::ShowOpenMany(QWidget* parent, const QString& filter,
+                                                           const QString& fileName) {
+    if (openManyAnswers.empty()) return WindowDialogs::ShowOpenMany(parent, filter, fileName);
+    openCalls.push_back({filter, fileName});
+    return TakeFront(openManyAnswers, QStringList());
+}
+
+std::optional<QString> FakeWindowDialogs::ChooseFolder(QWidget*, const QString&) {
+    return TakeFront(folderAnswers, std::optional<QString>());
+}
+
 void FakeWindowDialogs::ShowInformation(QWidget* parent, const QString& title,
                                         const QString& text) {
     Record(BoxKind::Information, parent, title, text);
@@ -45,6 +56,13 @@ DoubtAnswer FakeWindowDialogs::AskAboutDoubtfulResult(QWidget* parent, const QSt
                                                       const QString& text) {
     Record(BoxKind::Doubt, parent, title, text);
     return TakeFront(doubtAnswers, DoubtAnswer::Cancel);
+}
+
+ExistingTargetsAnswer FakeWindowDialogs::AskAboutExistingTargets(QWidget* parent,
+                                                                 const QString& title,
+                                                                 const QString& text) {
+    Record(BoxKind::ExistingTargets, parent, title, text);
+    return TakeFront(existingTargetsAnswers, ExistingTargetsAnswer::Cancel);
 }
 
 void FakeWindowDialogs::Record(BoxKind kind, QWidget* parent, const QString& title,
