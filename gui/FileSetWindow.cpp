@@ -23,6 +23,7 @@
 #include "PasswordCheck.h"
 #include "RunMessages.h"
 #include "SourceGathering.h"
+#include "WindowCentring.h"
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
 
@@ -87,6 +88,7 @@ FileSetWindow::FileSetWindow(Direction direction, WindowDialogs& dialogs,
     setWindowTitle(Text(direction == Direction::Encrypt ? kEncryptSetCaption : kDecryptSetCaption));
     BuildLayout();
     resize(640, 460);
+    CentreOnScreen(*this);
 }
 
 void FileSetWindow::BuildLayout() {
