@@ -4,6 +4,8 @@ namespace korvel {
 
 inline constexpr const char* kTargetFolderIsSource = "目标文件夹不能是源文件夹";
 inline constexpr const char* kTargetFolderInSource = "目标文件夹不能位于源文件夹之内";
+inline constexpr const char* kTargetFolderHoldsSource =
+    "目标文件夹不能是源文件所在的文件夹：文件名不变，会和源文件重名";
 inline constexpr const char* kTargetExists = "目标文件已存在";
 inline constexpr const char* kNotFileOrFolder = "不是普通文件或文件夹";
 inline constexpr const char* kFolderLinkNotFollowed = "指向文件夹的链接，未跟随";

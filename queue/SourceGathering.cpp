@@ -43,7 +43,12 @@ std::optional<std::string> SourceGathering::Refusal(const std::vector<fs::path>&
                                                     const fs::path& targetFolder) {
     for (const fs::path& source : sources) {
         std::error_code error;
-        if (!fs::is_directory(fs::symlink_status(source, error))) continue;
+        if (!fs::is_directory(fs::symlink_status(source, error))) {
+            // A file would be written over itself, under its own name.
+            const fs::path folder = fs::absolute(source, error).parent_path();
+            if (NameSameFile(targetFolder, folder)) return kTargetFolderHoldsSource;
+            continue;
+        }
         if (NameSameFile(targetFolder, source)) return kTargetFolderIsSource;
         if (IsSameOrInside(targetFolder, source)) return kTargetFolderInSource;
     }

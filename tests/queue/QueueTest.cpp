@@ -112,6 +112,8 @@ TEST_F(QueueTest, TargetsMirrorTheSourcesAndExistingOnesFollowThePolicy) {
     EXPECT_EQ(SourceGathering::Refusal({folder / "in"}, folder / "in" / "project" / "new"),
               kTargetFolderInSource);
     EXPECT_EQ(SourceGathering::Refusal({folder / "in" / "project"}, folder / "out"), std::nullopt);
+    EXPECT_EQ(SourceGathering::Refusal({folder / "in" / "single.bin"}, folder / "in"),
+              kTargetFolderHoldsSource);
 }
 
 #ifndef _WIN32
