@@ -143,6 +143,16 @@ void FileSetWindow::BuildLayout() {
     connect(browse_, &QPushButton::clicked, this, &FileSetWindow::ChooseFolderClicked);
     connect(start_, &QPushButton::clicked, this, &FileSetWindow::StartClicked);
     connect(cancelOrClose_, &QPushButton::clicked, this, &FileSetWindow::CancelOrCloseClicked);
+    // Enter in the last box starts, as the default button would in a dialog.
+    connect(repeat_, &QLineEdit::returnPressed, this, &FileSetWindow::StartClicked);
+
+    // What is filled in first comes first; the list comes last.
+    QWidget* const order[] = {targetFolder_, browse_,        password_, repeat_,
+                              start_,        cancelOrClose_, list_};
+    for (std::size_t next = 1; next < std::size(order); ++next) {
+        QWidget::setTabOrder(order[next - 1], order[next]);
+    }
+    targetFolder_->setFocus();
 }
 
 void FileSetWindow::SetSources(const QStringList& nativePaths) {
