@@ -163,9 +163,39 @@ sent_file_is_encrypted() {
     click "$form4" "${run_button[@]}"
     wait_for_new_window "$before" >/dev/null || return 1
     shot sent-to-encrypted
+    quiet xdotool key Return
+    sent_set_is_encrypted || return 1
     wineserver -k 2>/dev/null || true
     wineserver -w
     [ -f "$ciphertext" ] && [ "$(stat -c %s "$ciphertext")" -eq $(($(stat -c %s "$plaintext") + 10)) ]
+}
+
+# While it runs, "Send to" with three files: one window of the set takes all three, and
+# encrypts them into a target folder typed into it.
+sent_set_is_encrypted() {
+    local set n
+    mkdir -p "$work/files/three" "$work/files/set-out"
+    for n in 1 2 3; do echo "第 $n 份报告" >"$work/files/three/报告 $n.txt"; done
+    (wine start /unix "$send_to_link" "$(korvel_wine_path "$work/files/three/报告 1.txt")" \
+        "$(korvel_wine_path "$work/files/three/报告 2.txt")" \
+        "$(korvel_wine_path "$work/files/three/报告 3.txt")" >"$work/send-to-three.log" 2>&1 &)
+    set=$(wait_for_window '加密多个文件') || return 1
+    quiet xdotool windowfocus "$set" || true
+    # The target folder's box has the focus; the password's boxes follow after "浏览…".
+    type_text "$(korvel_wine_path "$work/files/set-out")"
+    quiet xdotool key Tab Tab
+    type_text "$password"
+    quiet xdotool key Tab
+    type_text "$password"
+    shot sent-to-three
+    quiet xdotool key Return
+    for _ in $(seq 60); do
+        [ "$(find "$work/files/set-out" -name '报告 *.txt' | wc -l)" -eq 3 ] && break
+        sleep 0.5
+    done
+    shot sent-to-three-done
+    [ "$(quiet xdotool search --onlyvisible --name '^加密多个文件$' | wc -l)" -eq 1 ] &&
+        [ "$(find "$work/files/set-out" -name '报告 *.txt' | wc -l)" -eq 3 ]
 }
 
 echo "== First install, default folder, with a key file"
@@ -177,7 +207,7 @@ run_setup "/S /KEYFILE=$(korvel_wine_path "$work/keys/another-uae")"
 check_installed "$default_folder" "$work/keys/uae" no
 
 echo "== The installed program, given a file by \"Send to\", finds its key file"
-expect "the sent file is in the source box and is encrypted with the key file" sent_file_is_encrypted
+expect "the sent file is in the source box and is encrypted with the key file; three sent files reach one window and are encrypted" sent_file_is_encrypted
 
 echo "== Silent uninstall as registered"
 run_registered_uninstaller
