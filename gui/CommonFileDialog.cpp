@@ -8,8 +8,7 @@ CommonFileDialog::CommonFileDialog(WindowDialogs& dialogs, QWidget* owner)
     : dialogs_(dialogs), owner_(owner) {}
 
 QStringList CommonFileDialog::ShowOpen() {
-    const QStringList chosen =
-        dialogs_.ShowOpenMany(owner_, Filter, FileName).value_or(QStringList());
+    QStringList chosen = dialogs_.ShowOpenMany(owner_, Filter, FileName).value_or(QStringList());
     if (chosen.size() == 1) FileName = chosen.first();
     return chosen;
 }
