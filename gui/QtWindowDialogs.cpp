@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeView>
+#include <algorithm>
+#include <array>
 
 #include "DialogFilter.h"
 #include "LocalisedFileColumns.h"
@@ -72,6 +74,25 @@ void ShowOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, co
     box.exec();
 }
 
+using ButtonText = std::pair<QString, QMessageBox::ButtonRole>;
+
+// A box with three buttons, `defaultIndex` the one on Enter and the last on Esc. Returns the index
+// of the button clicked; a box closed otherwise counts as the last.
+int AskWithThreeButtons(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                        const QString& text, const std::array<ButtonText, 3>& buttons,
+                        int defaultIndex) {
+    TitleFittingMessageBox box(icon, title, WithBreakChances(text), QMessageBox::NoButton, parent);
+    std::array<QPushButton*, 3> added{};
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        added[index] = box.addButton(buttons[index].first, buttons[index].second);
+    }
+    box.setDefaultButton(added[static_cast<std::size_t>(defaultIndex)]);
+    box.setEscapeButton(added.back());
+    box.exec();
+    const auto clicked = std::find(added.begin(), added.end(), box.clickedButton());
+    return clicked == added.end() ? 2 : static_cast<int>(clicked - added.begin());
+}
+
 }  // namespace
 
 std::optional<QString> QtWindowDialogs::ShowOpen(QWidget* parent, const QString& filter,
@@ -115,33 +136,30 @@ bool QtWindowDialogs::AskYesNo(QWidget* parent, const QString& title, const QStr
 
 DoubtAnswer QtWindowDialogs::AskAboutDoubtfulResult(QWidget* parent, const QString& title,
                                                     const QString& text) {
-    TitleFittingMessageBox box(QMessageBox::Warning, title, WithBreakChances(text),
-                               QMessageBox::NoButton, parent);
-    QPushButton* again = box.addButton(QStringLiteral("重新输入密码"), QMessageBox::AcceptRole);
-    QPushButton* anyway = box.addButton(QStringLiteral("仍然解密"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(again);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == again) return DoubtAnswer::TypePasswordAgain;
-    if (box.clickedButton() == anyway) return DoubtAnswer::DecryptAnyway;
-    return DoubtAnswer::Cancel;
+    const int clicked =
+        AskWithThreeButtons(parent, QMessageBox::Warning, title, text,
+                            {{{QStringLiteral("重新输入密码"), QMessageBox::AcceptRole},
+                              {QStringLiteral("仍然解密"), QMessageBox::DestructiveRole},
+                              {QStringLiteral("取消"), QMessageBox::RejectRole}}},
+                            0);
+    const DoubtAnswer answers[] = {DoubtAnswer::TypePasswordAgain, DoubtAnswer::DecryptAnyway,
+                                   DoubtAnswer::Cancel};
+    return answers[clicked];
 }
 
 ExistingTargetsAnswer QtWindowDialogs::AskAboutExistingTargets(QWidget* parent,
                                                                const QString& title,
                                                                const QString& text) {
-    TitleFittingMessageBox box(QMessageBox::Question, title, WithBreakChances(text),
-                               QMessageBox::NoButton, parent);
-    QPushButton* replace = box.addButton(QStringLiteral("全部替换"), QMessageBox::DestructiveRole);
-    QPushButton* skip = box.addButton(QStringLiteral("跳过已有的"), QMessageBox::AcceptRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    box.setDefaultButton(skip);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == replace) return ExistingTargetsAnswer::ReplaceAll;
-    if (box.clickedButton() == skip) return ExistingTargetsAnswer::SkipExisting;
-    return ExistingTargetsAnswer::Cancel;
+    const int clicked =
+        AskWithThreeButtons(parent, QMessageBox::Question, title, text,
+                            {{{QStringLiteral("全部替换"), QMessageBox::DestructiveRole},
+                              {QStringLiteral("跳过已有的"), QMessageBox::AcceptRole},
+                              {QStringLiteral("取消"), QMessageBox::RejectRole}}},
+                            1);
+    const ExistingTargetsAnswer answers[] = {ExistingTargetsAnswer::ReplaceAll,
+                                             ExistingTargetsAnswer::SkipExisting,
+                                             ExistingTargetsAnswer::Cancel};
+    return answers[clicked];
 }
 
 }  // namespace korvel
