@@ -13,7 +13,8 @@ namespace korvel {
 namespace {
 
 constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ};
-constexpr int kSlots = 8;
+// A set's commit group holds up to 64 named files at once, besides the one being written.
+constexpr int kSlots = 72;
 constexpr std::size_t kLongestName = 255;
 
 // One slot a temporary file. `state` goes free -> filling -> creating (the file may be coming

@@ -45,8 +45,16 @@ public:
     // Cancels the removal by the system (Windows) just before the file takes the target's place;
     // the signal clean-up (POSIX) stays armed until Replace.
     void Keep(BinaryFile& file);
-    // Puts the file named `name` in the target's place, closes it and makes the change lasting.
+    // Puts the file named `name` in the target's place and closes it. The change lasts through a
+    // power cut once MakeLasting() follows.
     void Replace(BinaryFile& file, const std::filesystem::path& name);
+    // Writes the folder's changes to disk (POSIX: fsync of the folder; Windows: nothing, Replace
+    // writes through).
+    void MakeLasting();
+    // Writes everything written on the folder's file system to disk at once, the files of other
+    // runs and programs included (Linux: syncfs). False where the system has no such call, or none
+    // that reports a failed write; each file is then flushed on its own.
+    bool SyncFileSystem();
     // Closes the file and removes `name`.
     void Remove(BinaryFile& file, const std::filesystem::path& name) noexcept;
 

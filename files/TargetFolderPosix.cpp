@@ -1,9 +1,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -40,6 +42,19 @@ void HoldAgainstSweeps(int descriptor) {
     while (flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
     }
 }
+
+#ifdef __linux__
+// syncfs reports a failed write only since Linux 5.8; before, it succeeded whatever happened.
+bool SyncFsReportsFailures() {
+    static const bool reports = [] {
+        utsname system{};
+        unsigned major = 0, minor = 0;
+        return uname(&system) == 0 && std::sscanf(system.release, "%u.%u", &major, &minor) == 2 &&
+               (major > 5 || (major == 5 && minor >= 8));
+    }();
+    return reports;
+}
+#endif
 
 bool SameFile(const struct stat& one, const struct stat& other) {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
@@ -198,9 +213,22 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
     }
     InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
     file.Close();
-    // The new name lasts through a power cut only once the folder is on disk too. Some file
-    // systems cannot sync a folder; only a failed write is a failure here.
+}
+
+// The new name lasts through a power cut only once the folder is on disk too. Some file systems
+// cannot sync a folder; only a failed write is a failure here.
+void TargetFolder::MakeLasting() {
     if (fsync(native_->folder) != 0 && errno == EIO) Fail(errno);
+}
+
+bool TargetFolder::SyncFileSystem() {
+#ifdef __linux__
+    if (!SyncFsReportsFailures()) return false;
+    if (syncfs(native_->folder) != 0) Fail(errno);
+    return true;
+#else
+    return false;
+#endif
 }
 
 void TargetFolder::Remove(BinaryFile& file, const fs::path& name) noexcept {

@@ -203,6 +203,10 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
     if (!replaced) FailWith(target_, GetLastError());
 }
 
+void TargetFolder::MakeLasting() {}
+
+bool TargetFolder::SyncFileSystem() { return false; }
+
 void TargetFolder::Remove(BinaryFile& file, const fs::path& name) noexcept {
     try {
         file.Close();

@@ -109,13 +109,29 @@ void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
 // The file is named or loses its removal mark only after its last byte is on disk, so a death
 // before then leaves nothing, and one after it at most a named file that the next run sweeps.
 void TemporaryTarget::PrepareCommit() {
-    folder_.GiveFinalAccess(file_, newFilePermissions_);
+    GiveFinalAccess();
     file_.FlushToDisk();
     prepared_ = true;
 }
 
 void TemporaryTarget::CommitOver() {
     if (!prepared_) PrepareCommit();
+    PutInPlace();
+    MakeFolderLasting();
+}
+
+void TemporaryTarget::GiveFinalAccess() {
+    if (accessGiven_) return;
+    folder_.GiveFinalAccess(file_, newFilePermissions_);
+    accessGiven_ = true;
+}
+
+bool TemporaryTarget::FlushFileSystem() {
+    GiveFinalAccess();
+    return folder_.SyncFileSystem();
+}
+
+void TemporaryTarget::PutInPlace() {
     if (tempName_.empty()) {
         ClaimNewName([this](const fs::path& name) { return folder_.NameUnnamed(file_, name); });
     }
@@ -124,6 +140,8 @@ void TemporaryTarget::CommitOver() {
     tempName_.clear();
     finished_ = true;
 }
+
+void TemporaryTarget::MakeFolderLasting() { folder_.MakeLasting(); }
 
 void TemporaryTarget::Discard() noexcept {
     if (finished_) return;

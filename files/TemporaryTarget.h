@@ -37,6 +37,19 @@ public:
     // Prepares the commit when that is not done yet, puts the file in the target's place and makes
     // that lasting.
     void CommitOver();
+
+    // The same commit in steps, for many targets at once (CommitGroup): their file systems are
+    // flushed once for all of them, and each folder is made lasting once after all are in place.
+    void GiveFinalAccess();
+    // Writes everything written on the file system of the target's folder to disk, this file's
+    // bytes among them. False where the system cannot; PrepareCommit then flushes each file.
+    bool FlushFileSystem();
+    // Puts the file, whose bytes are on disk already, in the target's place; the change lasts
+    // through a power cut once MakeFolderLasting() follows.
+    void PutInPlace();
+    void MakeFolderLasting();
+    const std::filesystem::path& Target() const { return target_; }
+    const std::filesystem::path& Folder() const { return location_.folder; }
     // Closes and removes the file; safe to call more than once.
     void Discard() noexcept;
 
@@ -62,6 +75,7 @@ private:
     std::filesystem::path
         tempName_;  // the temporary file's name in the folder; empty while unnamed
     BinaryFile file_;
+    bool accessGiven_ = false;
     bool prepared_ = false;
     bool finished_ = false;
 };

@@ -1,10 +1,12 @@
 #include "FileQueue.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "CipherRun.h"
 #include "FileError.h"
 #include "QueueMessages.h"
+#include "RunMessages.h"
 
 namespace korvel {
 
@@ -68,7 +70,9 @@ QueueSummary FileQueue::Run(QueueObserver& observer) {
         }
         bytesBefore_ += entries_[index].size;
         observer.BytesDone(bytesBefore_, totalBytes_);
+        if (group_.Full()) CommitPending(observer);
     }
+    CommitPending(observer);
     return Summary();
 }
 
@@ -76,12 +80,16 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     QueueEntry& entry = entries_[index];
     entry.state = EntryState::Working;
     observer.EntryChanged(index, entry);
+    // A target named twice in the set is written twice, in order, as it would be without a group.
+    if (Pending(entry)) CommitPending(observer);
     if (!TargetMayBeWritten(entry)) {
         End(index, entry.state, entry.reason, observer);
         return;
     }
     RunRequest request{settings_.direction, entry.source, entry.target, settings_.password,
                        settings_.keyFile};
+    request.commitGroup = &group_;
+    const std::size_t grouped = group_.Count();
     if (DoubtStopsTheSet(request, entry, observer)) {
         End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
         return;
@@ -99,7 +107,11 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     }
     switch (result.outcome) {
         case RunOutcome::Completed:
-            End(index, EntryState::Done, {}, observer);
+            if (group_.Count() > grouped) {
+                pending_.push_back(index);
+            } else {
+                End(index, EntryState::Done, {}, observer);
+            }
             break;
         case RunOutcome::Cancelled:
         case RunOutcome::Abandoned:
@@ -151,6 +163,23 @@ void FileQueue::End(std::size_t index, EntryState state, std::string reason,
     entries_[index].state = state;
     entries_[index].reason = std::move(reason);
     observer.EntryChanged(index, entries_[index]);
+}
+
+bool FileQueue::Pending(const QueueEntry& entry) const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [&](std::size_t index) { return entries_[index].target == entry.target; });
+}
+
+void FileQueue::CommitPending(QueueObserver& observer) {
+    const std::vector<std::optional<FileError>> failures = group_.Commit();
+    for (std::size_t member = 0; member < pending_.size(); ++member) {
+        if (failures[member]) {
+            End(pending_[member], EntryState::Failed, FailureMessage(*failures[member]), observer);
+        } else {
+            End(pending_[member], EntryState::Done, {}, observer);
+        }
+    }
+    pending_.clear();
 }
 
 QueueSummary FileQueue::Summary() const {

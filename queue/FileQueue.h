@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CommitGroup.h"
 #include "QueueEntry.h"
 #include "QueueObserver.h"
 #include "RunRequest.h"
@@ -36,6 +37,8 @@ struct QueueSummary {
 // promise of a single run: the private temporary file, the atomic replace, leftovers swept, the
 // key file and special files refused. A file that fails does not stop the others; a cancel stops
 // the set after the current file's temporary file is removed, and finished files are kept.
+// Small files are committed in groups (CommitGroup): each file is reported done once its group
+// is on disk, with its target in place.
 class FileQueue {
 public:
     FileQueue(std::vector<QueueEntry> entries, QueueSettings settings);
@@ -52,6 +55,8 @@ private:
     bool TargetMayBeWritten(QueueEntry& entry) const;
     bool DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry, QueueObserver& observer);
     void End(std::size_t index, EntryState state, std::string reason, QueueObserver& observer);
+    bool Pending(const QueueEntry& entry) const;
+    void CommitPending(QueueObserver& observer);
     QueueSummary Summary() const;
 
     std::vector<QueueEntry> entries_;
@@ -60,6 +65,8 @@ private:
     std::uint64_t bytesBefore_ = 0;  // of the entries before the current one
     bool decryptDoubted_ = false;
     bool stoppedForDoubt_ = false;
+    CommitGroup group_;
+    std::vector<std::size_t> pending_;  // the entries whose targets wait in the group, in order
 
     std::atomic<bool> cancelled_ = false;
     std::mutex currentMutex_;

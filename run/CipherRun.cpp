@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "BinaryFile.h"
 #include "BlockBuffer.h"
 #include "CiphertextHeader.h"
+#include "CommitGroup.h"
 #include "FileError.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
@@ -61,7 +63,9 @@ private:
     bool InterruptedBetweenBlocks() const;
     RunResult Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
                      KeyFileReader& key);
-    RunResult Commit(TemporaryTarget& target, BinaryFile& source, KeyFileReader& key);
+    RunResult Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
+                     KeyFileReader& key);
+    std::uint64_t TargetLength() const;
 
     const RunRequest& request_;
     RunFlags& flags_;
@@ -98,8 +102,9 @@ RunResult Run::Process() {
         inProgressMode_ = true;
         notifications_.EnterProgressMode();
     }
-    TemporaryTarget target(request_.target, source.Permissions());
-    if (Encrypting()) WriteHeader(target);
+    // On the heap, so that a commit group can take it over.
+    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions());
+    if (Encrypting()) WriteHeader(*target);
 
     KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
     Keystream keystream;
@@ -119,29 +124,27 @@ RunResult Run::Process() {
     for (std::uint64_t done = 0; done < dataCount;) {
         if (InterruptedBetweenBlocks()) {
             if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
-            return Cancel(target, blocks, source, key);
+            return Cancel(*target, blocks, source, key);
         }
         const TransformingReader::Block block = blocks.Next();
         BeforeTargetWrite();
-        target.Write(block.data, block.count);
+        target->Write(block.data, block.count);
 
         const Interruption interruption =
             inProgressMode_ ? ReportProgress(done + 1, done + block.count, dataCount)
                             : Interruption::None;
-        if (interruption == Interruption::Cancelled) return Cancel(target, blocks, source, key);
+        if (interruption == Interruption::Cancelled) return Cancel(*target, blocks, source, key);
         if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
         done += block.count;
     }
     blocks.Stop();
-    return Commit(target, source, key);
+    return Commit(std::move(target), source, key);
 }
 
 // A target of 4 GiB or more on a FAT32 volume would fail only once that much is written.
 void Run::RefuseWhatTheVolumeCannotHold() const {
-    const std::uint64_t targetLength =
-        Encrypting() ? sourceLength_ + kHeaderSize : PlaintextLengthOf(sourceLength_);
     const std::filesystem::path folder = request_.target.parent_path();
-    if (!VolumeLimits::Holds(folder.empty() ? "." : folder, targetLength)) {
+    if (!VolumeLimits::Holds(folder.empty() ? "." : folder, TargetLength())) {
         throw FileError(FileAccess::Write, request_.target, kTooLargeForFat);
     }
 }
@@ -167,20 +170,31 @@ RunResult Run::Cancel(TemporaryTarget& target, TransformingReader& blocks, Binar
     return {RunOutcome::Cancelled, {}, {}, {}};
 }
 
+std::uint64_t Run::TargetLength() const {
+    return Encrypting() ? sourceLength_ + kHeaderSize : PlaintextLengthOf(sourceLength_);
+}
+
 // The target is flushed to disk first, which can take long; a stop that comes before the target is
-// replaced leaves it as it was, one that comes after lets the run complete.
-RunResult Run::Commit(TemporaryTarget& target, BinaryFile& source, KeyFileReader& key) {
+// replaced leaves it as it was, one that comes after lets the run complete. A target the commit
+// group takes is flushed and replaced by the group, with the others it holds.
+RunResult Run::Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
+                      KeyFileReader& key) {
     // The length at the start decided the progress display and the data count; a source that
     // has more to give changed during the run, or never told its length (as files under /proc).
     source.ExpectEnd();
     key.Close();
     source.Close();
-    target.PrepareCommit();
+    const bool grouped = request_.commitGroup && CommitGroup::Takes(TargetLength());
+    if (!grouped) target->PrepareCommit();
     if (!flags_.BeginReplacing()) {
-        target.Discard();
+        target->Discard();
         return {RunOutcome::Abandoned, {}, {}, {}};
     }
-    target.CommitOver();
+    if (grouped) {
+        request_.commitGroup->Add(std::move(target), TargetLength());
+    } else {
+        target->CommitOver();
+    }
     RunResult result = Notify(RunOutcome::Completed, texts_.completed, NoticeKind::Information);
     if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
     return result;

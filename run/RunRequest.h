@@ -9,6 +9,8 @@
 
 namespace korvel {
 
+class CommitGroup;
+
 struct RunRequest {
     Direction direction = Direction::Encrypt;
     std::filesystem::path source;
@@ -17,6 +19,10 @@ struct RunRequest {
     std::filesystem::path keyFile;
     // Shared with whoever drives the run, who may outlive it or be outlived by it.
     std::shared_ptr<RunFlags> flags = std::make_shared<RunFlags>();
+    // Where set, a completed run whose target the group takes leaves it there, ready but not yet
+    // on disk, and the run completes when the group commits it (a set of files). Otherwise the
+    // run commits its target itself.
+    CommitGroup* commitGroup = nullptr;
 };
 
 // Sources longer than this many bytes run in progress mode.

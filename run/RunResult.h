@@ -6,7 +6,7 @@
 namespace korvel {
 
 enum class RunOutcome {
-    Completed,  // the target holds the run's bytes
+    Completed,  // the target holds the run's bytes, or a commit group does (RunRequest)
     Cancelled,  // the user answered Yes to the cancel question; nothing was written
     Refused,    // a check failed before any file was opened
     Failed,     // a file could not be read, written or renamed; nothing was written

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "CipherTestSupport.h"
+#include "CiphertextHeader.h"
+#include "CommitGroup.h"
 #include "FileQueue.h"
 #include "QueueMessages.h"
 #include "SourceGathering.h"
@@ -142,6 +144,47 @@ TEST_F(QueueTest, FailuresStayWithTheirFileAndACancelKeepsWhatIsDone) {
     EXPECT_EQ(ReadBytes(folder / "out" / "project" / "a.txt").size(), 110u);
     EXPECT_TRUE(fs::is_empty(folder / "out" / "project" / "docs"))
         << "the cancelled file left its temporary file";
+}
+
+// More files than a commit group holds, named and unnamed: each is done only once its target is in
+// place and holds its source encrypted; a cancel keeps the finished files and leaves no temporary.
+TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) {
+    const std::size_t count = CommitGroup::kCountLimit + 6;
+    const struct {
+        bool unnamed;
+        std::size_t cancelAt;
+    } rows[] = {{true, count}, {false, 40}};
+    fs::create_directories(folder / "many");
+    for (std::size_t i = 0; i < count; ++i) {
+        WriteBytes(folder / "many" / std::to_string(i), PatternBytes(i * 7, i));
+    }
+    for (const auto& row : rows) {
+        TemporaryTarget::PreferUnnamedFiles(row.unnamed);
+        fs::remove_all(folder / "out");
+        FileQueue queue(SourceGathering::Gather({folder / "many"}, folder / "out"),
+                        Settings(ExistingTargets::Refuse));
+        RecordingQueueObserver observer;
+        observer.onChange = [&](std::size_t index, const QueueEntry& entry) {
+            if (entry.state == EntryState::Done) {
+                EXPECT_TRUE(fs::exists(entry.target));
+            }
+            if (index == row.cancelAt) queue.Cancel();
+        };
+        queue.Run(observer);
+        for (std::size_t index = 0; index < count; ++index) {
+            const QueueEntry& entry = queue.Entries()[index];
+            ASSERT_EQ(entry.state, index < row.cancelAt ? EntryState::Done : EntryState::Skipped);
+            if (index >= row.cancelAt) continue;
+            const std::size_t i = std::stoul(entry.source.filename().string());
+            const Bytes cipher = ReadBytes(entry.target);
+            EXPECT_EQ(
+                Bytes(cipher.begin() + kHeaderSize, cipher.end()),
+                ReferenceTransform(PatternBytes(i * 7, i), "Secret 1", ReadBytes(folder / "uae")));
+        }
+        EXPECT_EQ(std::size_t(std::distance(fs::directory_iterator(folder / "out" / "many"), {})),
+                  std::min(count, row.cancelAt));
+    }
+    TemporaryTarget::PreferUnnamedFiles(true);
 }
 #endif
 

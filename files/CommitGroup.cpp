@@ -1,0 +1,85 @@
+#include "CommitGroup.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace korvel {
+
+void CommitGroup::Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length) {
+    target->GiveFinalAccess();
+    members_.push_back(std::move(target));
+    bytes_ += length;
+}
+
+std::vector<std::optional<FileError>> CommitGroup::Commit() {
+    Failures failures(members_.size());
+    const std::vector<Indices> folders = MembersByFolder();
+    for (const Indices& folder : folders) Flush(folder, failures);
+    PutInPlace(failures);
+    for (const Indices& folder : folders) MakeLasting(folder, failures);
+    members_.clear();  // discards the members that failed
+    bytes_ = 0;
+    return failures;
+}
+
+std::vector<CommitGroup::Indices> CommitGroup::MembersByFolder() const {
+    std::vector<Indices> folders;
+    for (std::size_t index = 0; index < members_.size(); ++index) {
+        const std::filesystem::path& folder = members_[index]->Folder();
+        auto known = folders.begin();
+        while (known != folders.end() && members_[known->front()]->Folder() != folder) ++known;
+        if (known == folders.end()) {
+            folders.push_back({index});
+        } else {
+            known->push_back(index);
+        }
+    }
+    return folders;
+}
+
+void CommitGroup::Flush(const Indices& folder, Failures& failures) {
+    try {
+        if (members_[folder.front()]->FlushFileSystem()) return;
+    } catch (const FileError& error) {
+        FailAll(folder, error, failures);
+        return;
+    }
+    for (const std::size_t index : folder) {
+        try {
+            members_[index]->PrepareCommit();
+        } catch (const FileError& error) {
+            failures[index] = error;
+        }
+    }
+}
+
+void CommitGroup::PutInPlace(Failures& failures) {
+    for (std::size_t index = 0; index < members_.size(); ++index) {
+        if (failures[index]) continue;
+        try {
+            members_[index]->PutInPlace();
+        } catch (const FileError& error) {
+            failures[index] = error;
+        }
+    }
+}
+
+void CommitGroup::MakeLasting(const Indices& folder, Failures& failures) {
+    const auto placed = [&failures](std::size_t index) { return !failures[index]; };
+    if (std::none_of(folder.begin(), folder.end(), placed)) return;
+    try {
+        members_[folder.front()]->MakeFolderLasting();
+    } catch (const FileError& error) {
+        FailAll(folder, error, failures);
+    }
+}
+
+// Each failure names its own member's target, with the reason of the one that failed.
+void CommitGroup::FailAll(const Indices& folder, const FileError& error, Failures& failures) const {
+    for (const std::size_t index : folder) {
+        if (failures[index]) continue;
+        failures[index] = FileError(error.Access(), members_[index]->Target(), error.Reason());
+    }
+}
+
+}  // namespace korvel
