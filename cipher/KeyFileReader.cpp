@@ -43,7 +43,9 @@ std::span<const std::uint8_t> KeyFileReader::PastTheEnd(std::size_t maxCount) {
 
 void KeyFileReader::LoadBlockAt(std::uint64_t offset) {
     const std::uint64_t left = length_ - offset;
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize));
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(left, nextBlockSize_));
+    nextBlockSize_ = std::min(nextBlockSize_ * 2, kBlockSize);
     block_.resize(count);
     file_.Seek(offset);
     file_.ReadExactly(block_.data(), count);

@@ -10,7 +10,9 @@
 namespace korvel {
 
 // Hands out the key file's bytes from a start position on, wrapping from the last byte to the
-// first. The file is read in blocks of at most kBlockSize bytes, so memory does not grow with it.
+// first. The file is read in blocks of at most kBlockSize bytes, so memory does not grow with it;
+// the first block is kFirstBlockSize and each one after it twice the one before, so that a run of
+// a small file reads little of a long key file.
 //
 // A read past the end of the key file yields 0 and the position wraps to the first byte. That
 // happens once when the file is shorter than the start position, and at every byte when the file
@@ -18,6 +20,7 @@ namespace korvel {
 class KeyFileReader {
 public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+    static constexpr std::size_t kFirstBlockSize = std::size_t{64} << 10;
 
     explicit KeyFileReader(BinaryFile file);
 
@@ -38,6 +41,7 @@ private:
     std::uint64_t position_ = 1;
     std::vector<std::uint8_t> block_;
     std::uint64_t blockOffset_ = 0;
+    std::size_t nextBlockSize_ = kFirstBlockSize;
 };
 
 }  // namespace korvel
