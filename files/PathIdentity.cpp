@@ -16,10 +16,17 @@ std::filesystem::path Resolved(const std::filesystem::path& path) {
 }  // namespace
 
 bool NameSameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
-    std::error_code error;
-    if (std::filesystem::exists(first, error) && std::filesystem::exists(second, error)) {
-        const bool same = std::filesystem::equivalent(first, second, error);
-        if (!error) return same;
+    std::error_code firstError, secondError;
+    const bool firstExists = std::filesystem::exists(first, firstError);
+    const bool secondExists = std::filesystem::exists(second, secondError);
+    if (!firstError && !secondError) {
+        // A file that exists is never one that does not: no need to resolve either.
+        if (firstExists != secondExists) return false;
+        if (firstExists) {
+            std::error_code error;
+            const bool same = std::filesystem::equivalent(first, second, error);
+            if (!error) return same;
+        }
     }
     return Resolved(first) == Resolved(second);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "BinaryFile.h"
 #include "TargetLocation.h"
@@ -25,9 +26,10 @@ public:
     // The longest file name the folder takes.
     std::size_t NameLimit() const;
 
-    // Removes the files in the folder whose names `isLeftover` accepts and that no live run
+    // Removes the files of the folder among `names` that `isLeftover` accepts and that no live run
     // holds. Anything that cannot be examined or removed is left as it is.
-    void SweepLeftovers(const std::function<bool(const std::filesystem::path&)>& isLeftover);
+    void SweepLeftovers(const std::vector<std::filesystem::path>& names,
+                        const std::function<bool(const std::filesystem::path&)>& isLeftover);
 
     // A file without a name, private to the user; false where the folder cannot have one.
     bool CreateUnnamed(BinaryFile& file);

@@ -89,10 +89,9 @@ std::size_t TargetFolder::NameLimit() const {
 
 // A live run holds its file locked, so only a file whose lock can be had is a leftover. It is
 // removed only if the name still leads to the file that was locked.
-void TargetFolder::SweepLeftovers(const std::function<bool(const fs::path&)>& isLeftover) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(location_.folder, error)) {
-        const fs::path name = entry.path().filename();
+void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
+                                  const std::function<bool(const fs::path&)>& isLeftover) {
+    for (const fs::path& name : names) {
         if (!isLeftover(name)) continue;
         const int descriptor = openat(native_->folder, name.c_str(),
                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

@@ -132,13 +132,13 @@ std::size_t TargetFolder::NameLimit() const { return kUsualNameLimit; }
 
 // A live run holds its file open without sharing, and marked for deletion, so only a file that
 // can be opened for deletion without sharing is a leftover.
-void TargetFolder::SweepLeftovers(const std::function<bool(const fs::path&)>& isLeftover) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(location_.folder, error)) {
-        if (!isLeftover(entry.path().filename())) continue;
+void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
+                                  const std::function<bool(const fs::path&)>& isLeftover) {
+    for (const fs::path& name : names) {
+        if (!isLeftover(name)) continue;
         const HANDLE handle =
-            CreateFileW(entry.path().c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            CreateFileW((location_.folder / name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle == INVALID_HANDLE_VALUE) continue;
         if (IsPlainDiskFile(handle)) MarkForDeletion(handle, true);
         CloseHandle(handle);

@@ -50,24 +50,25 @@ void TemporaryTarget::PreferUnnamedFiles(bool prefer) { preferUnnamed = prefer; 
 
 bool TemporaryTarget::IsTemporaryNameFor(const fs::path& name, const fs::path& target,
                                          std::size_t nameLimit) {
-    const fs::path::string_type prefix = NamePrefixFor(target, nameLimit);
     const fs::path::string_type end = fs::path(kNameEnd).native();
     const fs::path::string_type& text = name.native();
+    // Most names of a folder fail here, before the prefix is made: a sweep asks about each.
+    if (!text.ends_with(end)) return false;
+    const fs::path::string_type prefix = NamePrefixFor(target, nameLimit);
     return text.size() == prefix.size() + kSuffixDigits + end.size() && text.starts_with(prefix) &&
-           text.ends_with(end) && IsHexDigits(text.substr(prefix.size(), kSuffixDigits));
+           IsHexDigits(text.substr(prefix.size(), kSuffixDigits));
 }
 
 // Leftovers of runs that died are swept before the file is made, so each run to a target
 // clears what earlier ones could not.
-TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions)
+TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions,
+                                 LeftoverNames* leftovers)
     : target_(std::move(target)),
       location_(TargetLocation::Of(target_)),
       newFilePermissions_(newFilePermissions),
       folder_(location_, target_) {
     try {
-        const std::size_t limit = folder_.NameLimit();
-        folder_.SweepLeftovers(
-            [&](const fs::path& name) { return IsTemporaryNameFor(name, location_.name, limit); });
+        SweepLeftovers(leftovers);
         if (!preferUnnamed || !folder_.CreateUnnamed(file_)) {
             ClaimNewName(
                 [this](const fs::path& name) { return folder_.CreatePrivate(name, file_); });
@@ -79,6 +80,18 @@ TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions)
 }
 
 TemporaryTarget::~TemporaryTarget() { Discard(); }
+
+void TemporaryTarget::SweepLeftovers(LeftoverNames* leftovers) {
+    const std::size_t limit = folder_.NameLimit();
+    const auto isLeftover = [&](const fs::path& name) {
+        return IsTemporaryNameFor(name, location_.name, limit);
+    };
+    if (leftovers) {
+        folder_.SweepLeftovers(leftovers->In(location_.folder), isLeftover);
+    } else {
+        folder_.SweepLeftovers(LeftoverNames::List(location_.folder), isLeftover);
+    }
+}
 
 void TemporaryTarget::Fail(int errorNumber) const {
     throw FileError(FileAccess::Write, target_, SystemReason(errorNumber));

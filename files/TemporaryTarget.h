@@ -5,6 +5,7 @@
 #include <string>
 
 #include "BinaryFile.h"
+#include "LeftoverNames.h"
 #include "TargetFolder.h"
 #include "TargetLocation.h"
 
@@ -23,7 +24,10 @@ class TemporaryTarget {
 public:
     // newFilePermissions: the permission bits a target that does not exist yet gets, less the
     // umask (the source's, as cp does, so a private source gives a private result).
-    TemporaryTarget(std::filesystem::path target, unsigned newFilePermissions);
+    // leftovers: the folder's listing shared by the runs of a set; none, and the folder is listed
+    // for this run alone.
+    TemporaryTarget(std::filesystem::path target, unsigned newFilePermissions,
+                    LeftoverNames* leftovers = nullptr);
     TemporaryTarget(const TemporaryTarget&) = delete;
     TemporaryTarget& operator=(const TemporaryTarget&) = delete;
     ~TemporaryTarget();
@@ -64,6 +68,7 @@ public:
     static void PreferUnnamedFiles(bool prefer);
 
 private:
+    void SweepLeftovers(LeftoverNames* leftovers);
     [[noreturn]] void Fail(int errorNumber) const;
     std::filesystem::path NewTemporaryName() const;
     void ClaimNewName(const std::function<bool(const std::filesystem::path&)>& claim);

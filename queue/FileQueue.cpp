@@ -89,6 +89,7 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     RunRequest request{settings_.direction, entry.source, entry.target, settings_.password,
                        settings_.keyFile};
     request.commitGroup = &group_;
+    request.leftoverNames = &leftoverNames_;
     const std::size_t grouped = group_.Count();
     if (DoubtStopsTheSet(request, entry, observer)) {
         End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
@@ -125,7 +126,7 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
 }
 
 // Sets the entry's state and reason when it may not.
-bool FileQueue::TargetMayBeWritten(QueueEntry& entry) const {
+bool FileQueue::TargetMayBeWritten(QueueEntry& entry) {
     std::error_code error;
     const bool exists = fs::exists(fs::symlink_status(entry.target, error));
     if (exists && settings_.existing != ExistingTargets::Replace) {
@@ -134,12 +135,16 @@ bool FileQueue::TargetMayBeWritten(QueueEntry& entry) const {
         entry.reason = skip ? kSkippedExisting : kTargetExists;
         return false;
     }
-    fs::create_directories(entry.target.parent_path(), error);
+    // Entries come folder by folder; a folder made for the one before is not looked for again.
+    const fs::path folder = entry.target.parent_path();
+    if (folder == lastFolderMade_) return true;
+    fs::create_directories(folder, error);
     if (error) {
         entry.state = EntryState::Failed;
         entry.reason = SystemReason(error);
         return false;
     }
+    lastFolderMade_ = folder;
     return true;
 }
 

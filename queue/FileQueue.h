@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CommitGroup.h"
+#include "LeftoverNames.h"
 #include "QueueEntry.h"
 #include "QueueObserver.h"
 #include "RunRequest.h"
@@ -52,7 +53,7 @@ public:
 
 private:
     void RunEntry(std::size_t index, QueueObserver& observer);
-    bool TargetMayBeWritten(QueueEntry& entry) const;
+    bool TargetMayBeWritten(QueueEntry& entry);
     bool DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry, QueueObserver& observer);
     void End(std::size_t index, EntryState state, std::string reason, QueueObserver& observer);
     bool Pending(const QueueEntry& entry) const;
@@ -66,7 +67,9 @@ private:
     bool decryptDoubted_ = false;
     bool stoppedForDoubt_ = false;
     CommitGroup group_;
+    LeftoverNames leftoverNames_;
     std::vector<std::size_t> pending_;  // the entries whose targets wait in the group, in order
+    std::filesystem::path lastFolderMade_;
 
     std::atomic<bool> cancelled_ = false;
     std::mutex currentMutex_;

@@ -103,7 +103,8 @@ RunResult Run::Process() {
         notifications_.EnterProgressMode();
     }
     // On the heap, so that a commit group can take it over.
-    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions());
+    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions(),
+                                                    request_.leftoverNames);
     if (Encrypting()) WriteHeader(*target);
 
     KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));

@@ -10,6 +10,7 @@
 namespace korvel {
 
 class CommitGroup;
+class LeftoverNames;
 
 struct RunRequest {
     Direction direction = Direction::Encrypt;
@@ -23,6 +24,8 @@ struct RunRequest {
     // on disk, and the run completes when the group commits it (a set of files). Otherwise the
     // run commits its target itself.
     CommitGroup* commitGroup = nullptr;
+    // Where set, the target folder's names that may be leftovers, listed once for a set of files.
+    LeftoverNames* leftoverNames = nullptr;
 };
 
 // Sources longer than this many bytes run in progress mode.

@@ -147,7 +147,8 @@ TEST_F(QueueTest, FailuresStayWithTheirFileAndACancelKeepsWhatIsDone) {
 }
 
 // More files than a commit group holds, named and unnamed: each is done only once its target is in
-// place and holds its source encrypted; a cancel keeps the finished files and leaves no temporary.
+// place and holds its source encrypted; a cancel keeps the finished files and leaves no temporary,
+// and a leftover is swept.
 TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) {
     const std::size_t count = CommitGroup::kCountLimit + 6;
     const struct {
@@ -163,6 +164,8 @@ TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) 
         fs::remove_all(folder / "out");
         FileQueue queue(SourceGathering::Gather({folder / "many"}, folder / "out"),
                         Settings(ExistingTargets::Refuse));
+        fs::create_directories(folder / "out" / "many");  // with a leftover of a run that died
+        WriteBytes(fs::path(queue.Entries()[0].target) += ".korvel-00beef.part", {});
         RecordingQueueObserver observer;
         observer.onChange = [&](std::size_t index, const QueueEntry& entry) {
             if (entry.state == EntryState::Done) {
