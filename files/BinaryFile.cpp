@@ -35,6 +35,7 @@ BinaryFile BinaryFile::OpenForReading(const std::filesystem::path& path) {
     if (!Calls::ReadyForBlockingReads(file.descriptor_)) file.Fail(ErrnoOr(EIO));
     file.size_ = facts.size;
     file.permissions_ = facts.permissions;
+    file.modified_ = facts.modified;
     return file;
 }
 
@@ -62,7 +63,8 @@ BinaryFile::BinaryFile(BinaryFile&& other) noexcept
       path_(std::move(other.path_)),
       writing_(other.writing_),
       size_(other.size_),
-      permissions_(other.permissions_) {}
+      permissions_(other.permissions_),
+      modified_(other.modified_) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
@@ -72,6 +74,7 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
         writing_ = other.writing_;
         size_ = other.size_;
         permissions_ = other.permissions_;
+        modified_ = other.modified_;
     }
     return *this;
 }
@@ -114,9 +117,13 @@ void BinaryFile::ReadExactly(std::uint8_t* buffer, std::size_t count) {
 void BinaryFile::ExpectEnd() {
     std::uint8_t probe = 0;
     if (Read(&probe, 1) != 0) FailBecause(kSourceChanged);
-    // Cut short after its last block was read: nothing past the end shows that.
+    // Cut short after its last block was read, or written over in place with as many bytes:
+    // nothing past the end shows that.
     Calls::Facts facts;
-    if (Calls::Describe(descriptor_, facts) && facts.size != size_) FailBecause(kSourceChanged);
+    if (Calls::Describe(descriptor_, facts) &&
+        (facts.size != size_ || facts.modified != modified_)) {
+        FailBecause(kSourceChanged);
+    }
 }
 
 void BinaryFile::Write(const std::uint8_t* buffer, std::size_t count) {

@@ -41,8 +41,8 @@ public:
     // Reads exactly count bytes; a file that ends early has changed since it was opened.
     void ReadExactly(std::uint8_t* buffer, std::size_t count);
     // Fails when the file yields anything past the current position or no longer has the length
-    // it had when opened: it grew or was cut short after it was opened, or its length did not tell
-    // its content (as with many files under /proc).
+    // or modification time it had when opened: it grew, was cut short or was written over after it
+    // was opened, or its length did not tell its content (as with many files under /proc).
     void ExpectEnd();
     void Write(const std::uint8_t* buffer, std::size_t count);
     // Pushes everything written so far to the storage device.
@@ -62,6 +62,7 @@ private:
     bool writing_ = false;
     std::uint64_t size_ = 0;
     unsigned permissions_ = 0;
+    std::uint64_t modified_ = 0;
 };
 
 }  // namespace korvel

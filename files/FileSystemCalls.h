@@ -17,6 +17,9 @@ public:
         bool regular = false;  // a file on a disk: not a device, pipe, socket or console
         std::uint64_t size = 0;
         unsigned permissions = 0;  // rwx for owner, group and others
+        // The last change to the content, in the finest steps the system keeps; only ever
+        // compared with itself.
+        std::uint64_t modified = 0;
     };
 
     // Opens for reading without waiting for a writer (FIFO) and without taking a terminal.

@@ -22,6 +22,8 @@ bool FileSystemCalls::Describe(int descriptor, Facts& facts) {
     facts.regular = S_ISREG(status.st_mode);
     facts.size = static_cast<std::uint64_t>(status.st_size);
     facts.permissions = static_cast<unsigned>(status.st_mode) & 0777u;
+    facts.modified = static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+                     static_cast<std::uint64_t>(status.st_mtim.tv_nsec);
     return true;
 }
 

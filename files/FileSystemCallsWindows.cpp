@@ -55,6 +55,11 @@ bool FileSystemCalls::Describe(int descriptor, Facts& facts) {
     facts.regular = (status.st_mode & _S_IFMT) == _S_IFREG && GetFileType(handle) == FILE_TYPE_DISK;
     facts.size = static_cast<std::uint64_t>(status.st_size);
     facts.permissions = static_cast<unsigned>(status.st_mode) & 0777u;
+    // The C runtime's time has whole seconds only.
+    FILETIME written{};
+    if (facts.regular && GetFileTime(handle, nullptr, nullptr, &written)) {
+        facts.modified = (std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
+    }
     return true;
 }
 

@@ -129,6 +129,12 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
 bool FileQueue::TargetMayBeWritten(QueueEntry& entry) {
     std::error_code error;
     const bool exists = fs::exists(fs::symlink_status(entry.target, error));
+    // Found before the source is read through, rather than when the target takes its name.
+    if (error == std::errc::filename_too_long) {
+        entry.state = EntryState::Failed;
+        entry.reason = kTargetNameTooLong;
+        return false;
+    }
     if (exists && settings_.existing != ExistingTargets::Replace) {
         const bool skip = settings_.existing == ExistingTargets::Skip;
         entry.state = skip ? EntryState::Skipped : EntryState::Failed;
@@ -141,7 +147,7 @@ bool FileQueue::TargetMayBeWritten(QueueEntry& entry) {
     fs::create_directories(folder, error);
     if (error) {
         entry.state = EntryState::Failed;
-        entry.reason = SystemReason(error);
+        entry.reason = kCannotCreateFolder + PathText(folder) + "\n" + SystemReason(error);
         return false;
     }
     lastFolderMade_ = folder;

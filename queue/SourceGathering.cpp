@@ -100,7 +100,9 @@ void SourceGathering::AddFile(const fs::path& file, const fs::path& target,
     std::error_code error;
     const fs::file_status status = fs::status(file, error);
     if (error) {
-        entries.push_back(Failed(file, target, SystemReason(error)));
+        std::error_code ignored;
+        const bool link = fs::is_symlink(fs::symlink_status(file, ignored));
+        entries.push_back(Failed(file, target, link ? kLinkLeadsNowhere : SystemReason(error)));
         return;
     }
     if (fs::is_directory(status)) {

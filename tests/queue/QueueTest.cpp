@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "CipherTestSupport.h"
 #include "CiphertextHeader.h"
 #include "CommitGroup.h"
+#include "FileError.h"
 #include "FileQueue.h"
 #include "QueueMessages.h"
+#include "RunMessages.h"
 #include "SourceGathering.h"
 
 namespace korvel::test {
@@ -188,6 +192,77 @@ TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) 
                   std::min(count, row.cancelAt));
     }
     TemporaryTarget::PreferUnnamedFiles(true);
+}
+
+// A file that cannot be read, changes while it is read, or cannot be written under its name fails
+// with its own reason, before anything of it reaches the target folder; the next file is done.
+TEST_F(QueueTest, BadInputFailsItsOwnFileAndLeavesNothingOfIt) {
+    const fs::path victim = folder / "in" / "victim", out = folder / "out";
+    const Bytes original = PatternBytes(300000, 5);
+    std::string longName;  // 300 bytes, more than a folder takes on most file systems
+    for (int i = 0; i < 100; ++i) longName += "文";
+    const auto failed = [](const char* lead, const fs::path& file, const std::string& reason) {
+        return "failed: " + std::string(lead) + PathText(file) + "\n" + reason;
+    };
+    const std::string changed = failed(kCannotReadFile, victim, kSourceChanged);
+    const bool root = geteuid() == 0;  // reads and writes everything: no row
+    const struct {
+        std::string state;  // of the victim
+        std::function<void()> before = {};
+        std::function<void()> during = {};  // while the victim is being read
+        fs::path target = {};               // where not the mirrored one
+    } rows[] = {
+        {root ? "" : failed(kCannotReadFile, victim, SystemReason(EACCES)),
+         [&] { fs::permissions(victim, fs::perms::none); }},
+        {root ? "" : failed(kCannotCreateFolder, out / "ro" / "sub", SystemReason(EACCES)),
+         [&] {
+             fs::create_directory(out / "ro");
+             fs::permissions(out / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         {},
+         out / "ro" / "sub" / "victim"},
+        {changed, {}, [&] { fs::resize_file(victim, 100); }},
+        {changed, {}, [&] { std::ofstream(victim, std::ios::app) << "more"; }},
+        {changed,
+         [&] {
+             fs::last_write_time(victim, fs::file_time_type::clock::now() - std::chrono::hours(1));
+         },
+         [&] { std::fstream(victim, std::ios::in | std::ios::out) << "same length"; }},
+        {"failed: " + std::string(kTargetNameTooLong), {}, {}, out / longName},
+        {"failed: " + std::string(kLinkLeadsNowhere),
+         [&] {
+             fs::remove(victim);
+             fs::create_symlink("victim", victim);
+         }},
+    };
+    for (const auto& row : rows) {
+        if (row.state.empty()) continue;
+        fs::remove_all(out);
+        fs::create_directories(out);
+        WriteBytes(victim, original);
+        if (row.before) row.before();
+        std::vector<QueueEntry> entries =
+            SourceGathering::Gather({victim, folder / "in" / "single.bin"}, out);
+        if (!row.target.empty()) entries[0].target = row.target;
+        FileQueue queue(std::move(entries), Settings(ExistingTargets::Refuse));
+        RecordingQueueObserver observer;
+        observer.onBytes = [&, during = row.during](std::uint64_t done) mutable {
+            if (during && done > 0 && done < original.size()) std::exchange(during, nullptr)();
+        };
+        queue.Run(observer);
+        EXPECT_EQ(StateOf(queue.Entries()[0]), row.state);
+        EXPECT_EQ(StateOf(queue.Entries()[1]), "done") << row.state;
+        std::vector<std::string> written;
+        for (const auto& file : fs::recursive_directory_iterator(out)) {
+            if (!file.is_directory()) written.push_back(file.path().filename());
+        }
+        EXPECT_EQ(written, std::vector<std::string>{"single.bin"}) << row.state;
+        if (!row.during && fs::is_regular_file(fs::symlink_status(victim))) {
+            fs::permissions(victim, fs::perms::owner_read);
+            EXPECT_EQ(ReadBytes(victim), original) << row.state;
+        }
+        fs::remove(victim);
+    }
 }
 #endif
 
