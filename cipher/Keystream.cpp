@@ -15,10 +15,13 @@ std::uint64_t Keystream::StartPosition(std::string_view password) {
 void Keystream::Start(std::string_view password, KeyFileReader& key) {
     length_ = password.size();
     pattern_.resize(kPatternSpan + length_);
-    // Each code after the password's own repeats the one a password's length before it: no
-    // division per code, which for a run of a small file cost more than its transform.
-    for (std::size_t i = 0; i < pattern_.size(); ++i) {
-        pattern_[i] = i < length_ ? static_cast<std::uint8_t>(password[i]) : pattern_[i - length_];
+    // The codes, then copies of what is there, doubling: every stretch copied starts at a whole
+    // number of passwords. Byte by byte, this cost a run of a small file more than its transform.
+    std::copy(password.begin(), password.end(), pattern_.begin());
+    for (std::size_t filled = length_; filled < pattern_.size(); filled *= 2) {
+        const std::size_t count = std::min(filled, pattern_.size() - filled);
+        std::copy_n(pattern_.begin(), count,
+                    pattern_.begin() + static_cast<std::ptrdiff_t>(filled));
     }
     index_ = 0;
     key_ = &key;

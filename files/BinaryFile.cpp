@@ -18,16 +18,16 @@ int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
 }  // namespace
 
 BinaryFile BinaryFile::OpenForReading(const std::filesystem::path& path) {
-    std::error_code ignored;
-    // The Windows C runtime refuses a folder with "permission denied"; say what it is instead.
-    if (std::filesystem::is_directory(path, ignored)) {
-        throw FileError(FileAccess::Read, path, SystemReason(EISDIR));
-    }
     // A device is never opened: reading the console or a pipe could wait for ever.
     if (Calls::NamesDevice(path)) throw FileError(FileAccess::Read, path, kNotRegularFile);
     errno = 0;
     BinaryFile file(Calls::OpenToRead(path), path, false);
-    if (!file.IsOpen()) file.Fail(ErrnoOr(EIO));
+    if (!file.IsOpen()) {
+        const int error = ErrnoOr(EIO);
+        // The Windows C runtime refuses a folder with "permission denied"; say what it is instead.
+        std::error_code ignored;
+        file.Fail(std::filesystem::is_directory(path, ignored) ? EISDIR : error);
+    }
     Calls::Facts facts;
     if (!Calls::Describe(file.descriptor_, facts)) file.Fail(ErrnoOr(EIO));
     if (facts.folder) file.Fail(EISDIR);
@@ -42,6 +42,10 @@ BinaryFile BinaryFile::OpenForReading(const std::filesystem::path& path) {
 bool BinaryFile::MayBeOpened(const std::filesystem::path& path) {
     std::error_code ignored;
     return Calls::NamesDevice(path) || std::filesystem::exists(path, ignored);
+}
+
+bool BinaryFile::MayBeOpened(const SeenPath& path) {
+    return Calls::NamesDevice(path.path) || path.exists;
 }
 
 BinaryFile BinaryFile::CreateNew(const std::filesystem::path& path) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "PathIdentity.h"
+
 namespace korvel {
 
 // An open file descriptor read or written in blocks. Every failure throws FileError naming the
@@ -19,6 +21,7 @@ public:
     // Whether OpenForReading has something to open or refuse: a file system entry, or a device
     // name, which exists although the file system does not list it.
     static bool MayBeOpened(const std::filesystem::path& path);
+    static bool MayBeOpened(const SeenPath& path);
     // Creates a new file; fails if one exists already.
     static BinaryFile CreateNew(const std::filesystem::path& path);
     // Takes over a descriptor opened for writing.

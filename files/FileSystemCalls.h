@@ -35,6 +35,10 @@ public:
     static int SyncToDisk(int descriptor);
     static int Close(int descriptor);
 
+    // The permission bits a new file does not get: the umask on POSIX, none on Windows, where a
+    // new target keeps the private access its temporary file was made with.
+    static unsigned CreationMask();
+
     // Whether the path names a device by its name alone, whatever exists there: on Windows the
     // reserved names (CON, NUL, AUX, PRN, COM1-COM9, LPT1-LPT9, also with an extension, as in
     // "nul.txt") and paths in the device namespace ("\\.\pipe\x"). Never on POSIX.

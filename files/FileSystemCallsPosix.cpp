@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <string>
+
 #include "FileSystemCalls.h"
 
 namespace korvel {
@@ -28,8 +31,8 @@ bool FileSystemCalls::Describe(int descriptor, Facts& facts) {
 }
 
 bool FileSystemCalls::ReadyForBlockingReads(int descriptor) {
-    const int flags = fcntl(descriptor, F_GETFL);
-    return flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0;
+    // The only status flag OpenToRead sets that F_SETFL can change is O_NONBLOCK.
+    return fcntl(descriptor, F_SETFL, 0) == 0;
 }
 
 long long FileSystemCalls::ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count) {
@@ -48,6 +51,19 @@ bool FileSystemCalls::SeekTo(int descriptor, std::uint64_t offset) {
 int FileSystemCalls::SyncToDisk(int descriptor) { return fsync(descriptor); }
 
 int FileSystemCalls::Close(int descriptor) { return close(descriptor); }
+
+// Read where the system tells it (Linux 4.7 and later), since setting the umask to learn it
+// would change it for a moment for every thread of the process.
+unsigned FileSystemCalls::CreationMask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<unsigned>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    const mode_t mask = umask(077);
+    umask(mask);
+    return static_cast<unsigned>(mask);
+}
 
 bool FileSystemCalls::NamesDevice(const std::filesystem::path&) { return false; }
 

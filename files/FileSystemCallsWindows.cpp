@@ -84,6 +84,8 @@ int FileSystemCalls::SyncToDisk(int descriptor) { return _commit(descriptor); }
 
 int FileSystemCalls::Close(int descriptor) { return _close(descriptor); }
 
+unsigned FileSystemCalls::CreationMask() { return 0; }
+
 bool FileSystemCalls::NamesDevice(const std::filesystem::path& path) {
     const std::wstring& text = path.native();
     if (text.starts_with(L"\\\\.\\") || text.starts_with(L"//./") ||

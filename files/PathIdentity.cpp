@@ -15,20 +15,27 @@ std::filesystem::path Resolved(const std::filesystem::path& path) {
 
 }  // namespace
 
+SeenPath::SeenPath(const std::filesystem::path& seen) : path(seen) {
+    std::error_code error;
+    exists = std::filesystem::exists(path, error);
+    unknown = static_cast<bool>(error);
+}
+
 bool NameSameFile(const std::filesystem::path& first, const std::filesystem::path& second) {
-    std::error_code firstError, secondError;
-    const bool firstExists = std::filesystem::exists(first, firstError);
-    const bool secondExists = std::filesystem::exists(second, secondError);
-    if (!firstError && !secondError) {
+    return NameSameFile(SeenPath(first), SeenPath(second));
+}
+
+bool NameSameFile(const SeenPath& first, const SeenPath& second) {
+    if (!first.unknown && !second.unknown) {
         // A file that exists is never one that does not: no need to resolve either.
-        if (firstExists != secondExists) return false;
-        if (firstExists) {
+        if (first.exists != second.exists) return false;
+        if (first.exists) {
             std::error_code error;
-            const bool same = std::filesystem::equivalent(first, second, error);
+            const bool same = std::filesystem::equivalent(first.path, second.path, error);
             if (!error) return same;
         }
     }
-    return Resolved(first) == Resolved(second);
+    return Resolved(first.path) == Resolved(second.path);
 }
 
 }  // namespace korvel

@@ -8,4 +8,14 @@ namespace korvel {
 // case-insensitive file system, "." and ".." parts, links, hard links, short names.
 bool NameSameFile(const std::filesystem::path& first, const std::filesystem::path& second);
 
+// A path and what one look at it found, for several comparisons that would each look again.
+struct SeenPath {
+    explicit SeenPath(const std::filesystem::path& path);
+    const std::filesystem::path& path;
+    bool exists = false;
+    bool unknown = false;  // the look failed
+};
+
+bool NameSameFile(const SeenPath& first, const SeenPath& second);
+
 }  // namespace korvel

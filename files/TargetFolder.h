@@ -39,9 +39,12 @@ public:
     bool CreatePrivate(const std::filesystem::path& name, BinaryFile& file);
     // Gives an unnamed file `name`; false when the name is taken.
     bool NameUnnamed(BinaryFile& file, const std::filesystem::path& name);
+    // Gives an unnamed file, complete and on disk, the target's name and closes it, where no
+    // target exists; false where one does or the file cannot take the name that way.
+    bool NameAsTarget(BinaryFile& file);
 
     // Gives the file the target's access. POSIX: an existing target's owner and mode, otherwise
-    // newFilePermissions less the umask. Windows: nothing here; Replace keeps an existing
+    // newFilePermissions. Windows: nothing here; Replace keeps an existing
     // target's access, and a new target keeps the file's private access.
     void GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions);
     // Cancels the removal by the system (Windows) just before the file takes the target's place;

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -22,19 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kUsualNameLimit = 255;
-
-// Read where the system tells it (Linux 4.7 and later), since setting the umask to learn it
-// would change it for a moment for every thread of the process.
-mode_t CurrentUmask() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    }
-    const mode_t mask = umask(077);
-    umask(mask);
-    return mask;
-}
 
 // Waits for a sweep that has the file in hand to let go; fails only where the file system has
 // no locks, and then no sweep can take the file either.
@@ -65,6 +51,7 @@ bool SameFile(const struct stat& one, const struct stat& other) {
 struct TargetFolder::Native {
     int folder = -1;       // the folder, open
     int cleanupSlot = -1;  // the temporary file's entry in the signal clean-up
+    long nameLimit = 0;    // asked for once
 };
 
 TargetFolder::TargetFolder(const TargetLocation& location, fs::path target)
@@ -83,8 +70,8 @@ void TargetFolder::Fail(int errorNumber) const {
 }
 
 std::size_t TargetFolder::NameLimit() const {
-    const long limit = fpathconf(native_->folder, _PC_NAME_MAX);
-    return limit > 0 ? static_cast<std::size_t>(limit) : kUsualNameLimit;
+    if (native_->nameLimit == 0) native_->nameLimit = fpathconf(native_->folder, _PC_NAME_MAX);
+    return native_->nameLimit > 0 ? static_cast<std::size_t>(native_->nameLimit) : kUsualNameLimit;
 }
 
 // A live run holds its file locked, so only a file whose lock can be had is a leftover. It is
@@ -114,7 +101,6 @@ bool TargetFolder::CreateUnnamed(BinaryFile& file) {
     // A file system without unnamed files, or a folder that refuses: the named way says why.
     if (descriptor < 0) return false;
     file = BinaryFile::AdoptForWriting(descriptor, target_);
-    HoldAgainstSweeps(descriptor);  // for the moment it has a name
     return true;
 #else
     (void)file;
@@ -155,19 +141,30 @@ bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
     return true;
 }
 
+namespace {
+
+// Gives an unnamed file a name in the folder; never replaces one.
+int LinkUnnamed(int file, int folder, const char* name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    int linked = linkat(AT_FDCWD, self.c_str(), folder, name, AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+    if (linked != 0 && errno == ENOENT) {  // no /proc
+        linked = linkat(file, "", folder, name, AT_EMPTY_PATH);
+    }
+#endif
+    return linked;
+}
+
+}  // namespace
+
 bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
-    const std::string self = "/proc/self/fd/" + std::to_string(file.Descriptor());
+    HoldAgainstSweeps(file.Descriptor());  // from the moment it has a name
     int linked = -1;
     int error = 0;
     {
         const InterruptCleanup::Hold hold;
         const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
-        linked = linkat(AT_FDCWD, self.c_str(), native_->folder, name.c_str(), AT_SYMLINK_FOLLOW);
-#ifdef AT_EMPTY_PATH
-        if (linked != 0 && errno == ENOENT) {  // no /proc
-            linked = linkat(file.Descriptor(), "", native_->folder, name.c_str(), AT_EMPTY_PATH);
-        }
-#endif
+        linked = LinkUnnamed(file.Descriptor(), native_->folder, name.c_str());
         error = errno;
         if (linked == 0) {
             InterruptCleanup::Confirm(slot);
@@ -180,6 +177,15 @@ bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
         if (error == EEXIST) return false;
         Fail(error);
     }
+    return true;
+}
+
+// A new target needs no temporary name: its complete file takes the target's name directly, which
+// is as atomic as a rename. Anything else (a target that appeared meanwhile, a system without the
+// call) takes the usual way, and that says what is wrong.
+bool TargetFolder::NameAsTarget(BinaryFile& file) {
+    if (LinkUnnamed(file.Descriptor(), native_->folder, location_.name.c_str()) != 0) return false;
+    file.Close();
     return true;
 }
 
@@ -196,7 +202,7 @@ void TargetFolder::GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions
             // The file stays the user's own, with the mode below.
         }
         if (fchmod(descriptor, existing.st_mode & 0777) != 0) Fail(errno);
-    } else if (fchmod(descriptor, newFilePermissions & 0777 & ~CurrentUmask()) != 0) {
+    } else if (fchmod(descriptor, newFilePermissions & 0777) != 0) {
         Fail(errno);
     }
 }

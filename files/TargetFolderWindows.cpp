@@ -174,6 +174,8 @@ bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
 
 bool TargetFolder::NameUnnamed(BinaryFile&, const fs::path&) { return true; }
 
+bool TargetFolder::NameAsTarget(BinaryFile&) { return false; }
+
 // Replacing an existing target keeps its access; a new target keeps the private access the
 // file was created with.
 void TargetFolder::GiveFinalAccess(BinaryFile&, unsigned) {}

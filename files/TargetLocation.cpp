@@ -15,11 +15,13 @@ namespace {
 
 constexpr int kMostLinksFollowed = 40;
 
-fs::path FollowLinks(const fs::path& target) {
+// The path links lead to, and what is there.
+fs::path FollowLinks(const fs::path& target, fs::file_status& status) {
     fs::path path = target;
     for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
         std::error_code error;
-        if (!fs::is_symlink(path, error)) return path;
+        status = fs::symlink_status(path, error);
+        if (!fs::is_symlink(status)) return path;
         const fs::path next = fs::read_symlink(path, error);
         if (error) throw FileError(FileAccess::Write, target, SystemReason(error));
         path = next.is_absolute() ? next : path.parent_path() / next;
@@ -35,12 +37,11 @@ TargetLocation TargetLocation::Of(const fs::path& target) {
         throw FileError(FileAccess::Write, target, kNotRegularFile);
     }
     TargetLocation location;
-    location.file = FollowLinks(target);
+    fs::file_status status;
+    location.file = FollowLinks(target, status);
     if (FileSystemCalls::NamesDevice(location.file)) {
         throw FileError(FileAccess::Write, target, kNotRegularFile);
     }
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(location.file, error);
     if (fs::is_directory(status)) throw FileError(FileAccess::Write, target, SystemReason(EISDIR));
     if (fs::exists(status)) {
         if (!fs::is_regular_file(status)) {

@@ -21,7 +21,8 @@ constexpr const char* kNameEnd = ".part";
 std::atomic<bool> preferUnnamed{true};
 
 std::string RandomSuffix() {
-    static std::mt19937 engine{std::random_device{}()};
+    thread_local std::mt19937 engine{
+        std::random_device{}()};  // a set commits on a thread of its own
     static constexpr char kHex[] = "0123456789abcdef";
     std::string suffix(kSuffixDigits, '0');
     for (char& c : suffix) c = kHex[engine() % 16];
@@ -146,6 +147,10 @@ bool TemporaryTarget::FlushFileSystem() {
 
 void TemporaryTarget::PutInPlace() {
     if (tempName_.empty()) {
+        if (folder_.NameAsTarget(file_)) {
+            finished_ = true;
+            return;
+        }
         ClaimNewName([this](const fs::path& name) { return folder_.NameUnnamed(file_, name); });
     }
     folder_.Keep(file_);

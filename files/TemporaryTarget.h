@@ -22,8 +22,8 @@ namespace korvel {
 // an unnamed file, the target's owner and access, and clean-up when the program dies.
 class TemporaryTarget {
 public:
-    // newFilePermissions: the permission bits a target that does not exist yet gets, less the
-    // umask (the source's, as cp does, so a private source gives a private result).
+    // newFilePermissions: the permission bits a target that does not exist yet gets, the umask
+    // already taken off (the source's, as cp does, so a private source gives a private result).
     // leftovers: the folder's listing shared by the runs of a set; none, and the folder is listed
     // for this run alone.
     TemporaryTarget(std::filesystem::path target, unsigned newFilePermissions,

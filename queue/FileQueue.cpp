@@ -1,10 +1,13 @@
 #include "FileQueue.h"
 
 #include <algorithm>
+#include <future>
 #include <system_error>
+#include <utility>
 
 #include "CipherRun.h"
 #include "FileError.h"
+#include "FileSystemCalls.h"
 #include "QueueMessages.h"
 #include "RunMessages.h"
 
@@ -47,7 +50,9 @@ private:
 }  // namespace
 
 FileQueue::FileQueue(std::vector<QueueEntry> entries, QueueSettings settings)
-    : entries_(std::move(entries)), settings_(std::move(settings)) {
+    : entries_(std::move(entries)),
+      settings_(std::move(settings)),
+      creationMask_(FileSystemCalls::CreationMask()) {
     for (const QueueEntry& entry : entries_) totalBytes_ += entry.size;
 }
 
@@ -70,9 +75,9 @@ QueueSummary FileQueue::Run(QueueObserver& observer) {
         }
         bytesBefore_ += entries_[index].size;
         observer.BytesDone(bytesBefore_, totalBytes_);
-        if (group_.Full()) CommitPending(observer);
+        if (group_.Full()) StartCommit(observer);
     }
-    CommitPending(observer);
+    CommitEverything(observer);
     return Summary();
 }
 
@@ -81,7 +86,7 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     entry.state = EntryState::Working;
     observer.EntryChanged(index, entry);
     // A target named twice in the set is written twice, in order, as it would be without a group.
-    if (Pending(entry)) CommitPending(observer);
+    if (Pending(entry)) CommitEverything(observer);
     if (!TargetMayBeWritten(entry)) {
         End(index, entry.state, entry.reason, observer);
         return;
@@ -90,6 +95,8 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
                        settings_.keyFile};
     request.commitGroup = &group_;
     request.leftoverNames = &leftoverNames_;
+    request.keyReader = SharedKey();
+    request.creationMask = creationMask_;
     const std::size_t grouped = group_.Count();
     if (DoubtStopsTheSet(request, entry, observer)) {
         End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
@@ -177,20 +184,53 @@ void FileQueue::End(std::size_t index, EntryState state, std::string reason,
 }
 
 bool FileQueue::Pending(const QueueEntry& entry) const {
-    return std::any_of(pending_.begin(), pending_.end(),
-                       [&](std::size_t index) { return entries_[index].target == entry.target; });
+    const auto same = [&](std::size_t index) { return entries_[index].target == entry.target; };
+    return std::any_of(pending_.begin(), pending_.end(), same) ||
+           std::any_of(committing_.entries.begin(), committing_.entries.end(), same);
 }
 
-void FileQueue::CommitPending(QueueObserver& observer) {
-    const std::vector<std::optional<FileError>> failures = group_.Commit();
-    for (std::size_t member = 0; member < pending_.size(); ++member) {
+// The group commits on a thread of its own while the next one fills: its waits for the disk
+// overlap the next files' runs. One group commits at a time, so the order of commits is the order
+// of the files, and at most two groups' files are open.
+void FileQueue::StartCommit(QueueObserver& observer) {
+    FinishCommit(observer);
+    if (pending_.empty()) return;
+    committing_.group = std::make_unique<CommitGroup>(std::move(group_));
+    group_ = CommitGroup();
+    committing_.entries = std::exchange(pending_, {});
+    committing_.failures =
+        std::async(std::launch::async | std::launch::deferred,
+                   [group = committing_.group.get()] { return group->Commit(); });
+}
+
+void FileQueue::FinishCommit(QueueObserver& observer) {
+    if (!committing_.group) return;
+    const std::vector<std::optional<FileError>> failures = committing_.failures.get();
+    committing_.group.reset();
+    const std::vector<std::size_t> entries = std::exchange(committing_.entries, {});
+    for (std::size_t member = 0; member < entries.size(); ++member) {
         if (failures[member]) {
-            End(pending_[member], EntryState::Failed, FailureMessage(*failures[member]), observer);
+            End(entries[member], EntryState::Failed, FailureMessage(*failures[member]), observer);
         } else {
-            End(pending_[member], EntryState::Done, {}, observer);
+            End(entries[member], EntryState::Done, {}, observer);
         }
     }
-    pending_.clear();
+}
+
+void FileQueue::CommitEverything(QueueObserver& observer) {
+    StartCommit(observer);
+    FinishCommit(observer);
+}
+
+KeyFileReader* FileQueue::SharedKey() {
+    if (!keyReader_) {
+        try {
+            keyReader_.emplace(BinaryFile::OpenForReading(settings_.keyFile));
+        } catch (const FileError&) {
+            return nullptr;  // each run then opens it itself, and says why it cannot
+        }
+    }
+    return &*keyReader_;
 }
 
 QueueSummary FileQueue::Summary() const {

@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CommitGroup.h"
+#include "KeyFileReader.h"
 #include "LeftoverNames.h"
 #include "QueueEntry.h"
 #include "QueueObserver.h"
@@ -38,8 +41,9 @@ struct QueueSummary {
 // promise of a single run: the private temporary file, the atomic replace, leftovers swept, the
 // key file and special files refused. A file that fails does not stop the others; a cancel stops
 // the set after the current file's temporary file is removed, and finished files are kept.
-// Small files are committed in groups (CommitGroup): each file is reported done once its group
-// is on disk, with its target in place.
+// Small files are committed in groups (CommitGroup), each on a thread of its own while the next
+// group's files run: each file is reported done once its group is on disk, with its target in
+// place.
 class FileQueue {
 public:
     FileQueue(std::vector<QueueEntry> entries, QueueSettings settings);
@@ -57,8 +61,11 @@ private:
     bool DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry, QueueObserver& observer);
     void End(std::size_t index, EntryState state, std::string reason, QueueObserver& observer);
     bool Pending(const QueueEntry& entry) const;
-    void CommitPending(QueueObserver& observer);
+    void StartCommit(QueueObserver& observer);
+    void FinishCommit(QueueObserver& observer);
+    void CommitEverything(QueueObserver& observer);
     QueueSummary Summary() const;
+    KeyFileReader* SharedKey();
 
     std::vector<QueueEntry> entries_;
     QueueSettings settings_;
@@ -68,7 +75,14 @@ private:
     bool stoppedForDoubt_ = false;
     CommitGroup group_;
     LeftoverNames leftoverNames_;
+    std::optional<KeyFileReader> keyReader_;  // opened by the first run that needs it
+    unsigned creationMask_;
     std::vector<std::size_t> pending_;  // the entries whose targets wait in the group, in order
+    struct Committing {
+        std::unique_ptr<CommitGroup> group;
+        std::vector<std::size_t> entries;
+        std::future<std::vector<std::optional<FileError>>> failures;
+    } committing_;  // the group before, while it commits
     std::filesystem::path lastFolderMade_;
 
     std::atomic<bool> cancelled_ = false;

@@ -11,6 +11,7 @@
 #include "CiphertextHeader.h"
 #include "CommitGroup.h"
 #include "FileError.h"
+#include "FileSystemCalls.h"
 #include "KeyFileReader.h"
 #include "Keystream.h"
 #include "PasswordRule.h"
@@ -66,6 +67,10 @@ private:
     RunResult Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
                      KeyFileReader& key);
     std::uint64_t TargetLength() const;
+    // A set's key file stays open for its next run.
+    void CloseKey(KeyFileReader& key) const {
+        if (!request_.keyReader) key.Close();
+    }
 
     const RunRequest& request_;
     RunFlags& flags_;
@@ -103,11 +108,16 @@ RunResult Run::Process() {
         notifications_.EnterProgressMode();
     }
     // On the heap, so that a commit group can take it over.
-    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions(),
+    const unsigned mask =
+        request_.creationMask ? *request_.creationMask : FileSystemCalls::CreationMask();
+    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions() & ~mask,
                                                     request_.leftoverNames);
     if (Encrypting()) WriteHeader(*target);
 
-    KeyFileReader key(BinaryFile::OpenForReading(request_.keyFile));
+    std::optional<KeyFileReader> ownKey;
+    KeyFileReader& key = request_.keyReader
+                             ? *request_.keyReader
+                             : ownKey.emplace(BinaryFile::OpenForReading(request_.keyFile));
     Keystream keystream;
     keystream.Start(request_.password, key);
 
@@ -163,7 +173,7 @@ RunResult Run::Cancel(TemporaryTarget& target, TransformingReader& blocks, Binar
     blocks.Stop();
     target.Discard();
     source.Close();
-    key.Close();
+    CloseKey(key);
     if (inProgressMode_) {
         inProgressMode_ = false;
         notifications_.LeaveProgressMode(LeaveStep::FilesClosed, LeaveReason::Cancelled);
@@ -183,7 +193,7 @@ RunResult Run::Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& sourc
     // The length at the start decided the progress display and the data count; a source that
     // has more to give changed during the run, or never told its length (as files under /proc).
     source.ExpectEnd();
-    key.Close();
+    CloseKey(key);
     source.Close();
     const bool grouped = request_.commitGroup && CommitGroup::Takes(TargetLength());
     if (!grouped) target->PrepareCommit();
@@ -248,10 +258,11 @@ std::optional<const char*> RunRefusal(const RunRequest& request) {
     if (request.target.empty()) return texts.emptyTarget;
     if (request.source.native() == request.target.native()) return texts.samePaths;
     if (const auto problem = PasswordProblem(request.password)) return problem;
-    if (NameSameFile(request.source, request.target)) return texts.samePaths;
-    if (NameSameFile(request.target, request.keyFile)) return kTargetIsKeyFile;
-    if (!BinaryFile::MayBeOpened(request.source)) return texts.missingSource;
-    if (!BinaryFile::MayBeOpened(request.keyFile)) return kMissingKeyFile;
+    const SeenPath source(request.source), target(request.target), key(request.keyFile);
+    if (NameSameFile(source, target)) return texts.samePaths;
+    if (NameSameFile(target, key)) return kTargetIsKeyFile;
+    if (!BinaryFile::MayBeOpened(source)) return texts.missingSource;
+    if (!BinaryFile::MayBeOpened(key)) return kMissingKeyFile;
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Direction.h"
@@ -10,6 +11,7 @@
 namespace korvel {
 
 class CommitGroup;
+class KeyFileReader;
 class LeftoverNames;
 
 struct RunRequest {
@@ -26,6 +28,12 @@ struct RunRequest {
     CommitGroup* commitGroup = nullptr;
     // Where set, the target folder's names that may be leftovers, listed once for a set of files.
     LeftoverNames* leftoverNames = nullptr;
+    // Where set, the key file, open for all the runs of a set of files; otherwise the run opens
+    // keyFile itself.
+    KeyFileReader* keyReader = nullptr;
+    // Where set, the permission bits a new target does not get, learnt once for a set of files
+    // (FileSystemCalls::CreationMask); otherwise the run asks the system.
+    std::optional<unsigned> creationMask = std::nullopt;
 };
 
 // Sources longer than this many bytes run in progress mode.
