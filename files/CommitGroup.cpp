@@ -6,13 +6,13 @@
 namespace korvel {
 
 void CommitGroup::Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length) {
-    target->GiveFinalAccess();
     members_.push_back(std::move(target));
     bytes_ += length;
 }
 
 std::vector<std::optional<FileError>> CommitGroup::Commit() {
     Failures failures(members_.size());
+    GiveFinalAccess(failures);
     const std::vector<Indices> folders = MembersByFolder();
     for (const Indices& folder : folders) Flush(folder, failures);
     PutInPlace(failures);
@@ -37,14 +37,29 @@ std::vector<CommitGroup::Indices> CommitGroup::MembersByFolder() const {
     return folders;
 }
 
+// Before the flush, so that each file's access reaches the disk with its bytes.
+void CommitGroup::GiveFinalAccess(Failures& failures) {
+    for (std::size_t index = 0; index < members_.size(); ++index) {
+        try {
+            members_[index]->GiveFinalAccess();
+        } catch (const FileError& error) {
+            failures[index] = error;
+        }
+    }
+}
+
 void CommitGroup::Flush(const Indices& folder, Failures& failures) {
+    const auto ready = std::find_if(folder.begin(), folder.end(),
+                                    [&failures](std::size_t index) { return !failures[index]; });
+    if (ready == folder.end()) return;
     try {
-        if (members_[folder.front()]->FlushFileSystem()) return;
+        if (members_[*ready]->FlushFileSystem()) return;
     } catch (const FileError& error) {
         FailAll(folder, error, failures);
         return;
     }
     for (const std::size_t index : folder) {
+        if (failures[index]) continue;
         try {
             members_[index]->PrepareCommit();
         } catch (const FileError& error) {

@@ -29,8 +29,7 @@ public:
     // Whether a target of `length` bytes waits in a group rather than commits on its own.
     static bool Takes(std::uint64_t length) { return length <= kLargestMember; }
 
-    // Gives the target its final access, then keeps it until Commit(). A failure throws FileError
-    // and discards the target.
+    // Keeps the target until Commit(), which gives it its final access.
     void Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length);
     std::size_t Count() const { return members_.size(); }
     // Whether the group is to be committed before another target joins it.
@@ -46,6 +45,7 @@ private:
     using Indices = std::vector<std::size_t>;
 
     std::vector<Indices> MembersByFolder() const;
+    void GiveFinalAccess(Failures& failures);
     void Flush(const Indices& folder, Failures& failures);
     void PutInPlace(Failures& failures);
     void MakeLasting(const Indices& folder, Failures& failures);

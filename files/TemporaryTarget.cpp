@@ -83,9 +83,9 @@ TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions,
 TemporaryTarget::~TemporaryTarget() { Discard(); }
 
 void TemporaryTarget::SweepLeftovers(LeftoverNames* leftovers) {
-    const std::size_t limit = folder_.NameLimit();
+    // Asked for only when there is a name to judge: usually there is none.
     const auto isLeftover = [&](const fs::path& name) {
-        return IsTemporaryNameFor(name, location_.name, limit);
+        return IsTemporaryNameFor(name, location_.name, folder_.NameLimit());
     };
     if (leftovers) {
         folder_.SweepLeftovers(leftovers->In(location_.folder), isLeftover);

@@ -184,7 +184,11 @@ void FileQueue::End(std::size_t index, EntryState state, std::string reason,
 }
 
 bool FileQueue::Pending(const QueueEntry& entry) const {
-    const auto same = [&](std::size_t index) { return entries_[index].target == entry.target; };
+    // Targets are made the same way for every source, so one named twice has the same text; a
+    // comparison part by part, for each waiting file, cost more than many a file's run.
+    const auto same = [&](std::size_t index) {
+        return entries_[index].target.native() == entry.target.native();
+    };
     return std::any_of(pending_.begin(), pending_.end(), same) ||
            std::any_of(committing_.entries.begin(), committing_.entries.end(), same);
 }

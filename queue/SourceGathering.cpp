@@ -98,6 +98,14 @@ void SourceGathering::AddFolder(const fs::path& folder, const fs::path& mirror,
 void SourceGathering::AddFile(const fs::path& file, const fs::path& target,
                               std::vector<QueueEntry>& entries) {
     std::error_code error;
+    // Only a regular file has a length: one look for the usual case.
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (!error) {
+        QueueEntry entry = Entry(file, target);
+        entry.size = size;
+        entries.push_back(std::move(entry));
+        return;
+    }
     const fs::file_status status = fs::status(file, error);
     if (error) {
         std::error_code ignored;
@@ -113,9 +121,8 @@ void SourceGathering::AddFile(const fs::path& file, const fs::path& target,
         entries.push_back(Failed(file, target, kNotFileOrFolder));
         return;
     }
-    QueueEntry entry = Entry(file, target);
-    entry.size = fs::file_size(file, error);
-    entries.push_back(std::move(entry));
+    // A regular file now that was something else a moment ago: its run says what it finds.
+    entries.push_back(Entry(file, target));
 }
 
 }  // namespace korvel

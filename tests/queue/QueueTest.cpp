@@ -151,18 +151,23 @@ TEST_F(QueueTest, FailuresStayWithTheirFileAndACancelKeepsWhatIsDone) {
 }
 
 // More files than a commit group holds, named and unnamed: each is done only once its target is in
-// place and holds its source encrypted; a cancel keeps the finished files and leaves no temporary,
-// and a leftover is swept.
+// place, holds its source encrypted (the set's one key reader, past the key's end and block after
+// block, starts each file afresh) and has the access a single run gives; a cancel keeps the
+// finished files and leaves no temporary, and a leftover is swept.
 TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) {
     const std::size_t count = CommitGroup::kCountLimit + 6;
     const struct {
         bool unnamed;
         std::size_t cancelAt;
     } rows[] = {{true, count}, {false, 40}};
+    const auto length = [](std::size_t i) { return i % 10 == 3 ? i * 7000 : i * 7; };
+    const mode_t savedMask = umask(022);
     fs::create_directories(folder / "many");
     for (std::size_t i = 0; i < count; ++i) {
-        WriteBytes(folder / "many" / std::to_string(i), PatternBytes(i * 7, i));
+        WriteBytes(folder / "many" / std::to_string(i), PatternBytes(length(i), i));
     }
+    fs::permissions(folder / "many" / "5", fs::perms(0600));
+    fs::permissions(folder / "many" / "6", fs::perms(0666));
     for (const auto& row : rows) {
         TemporaryTarget::PreferUnnamedFiles(row.unnamed);
         fs::remove_all(folder / "out");
@@ -184,14 +189,19 @@ TEST_F(QueueTest, FilesCommittedInGroupsAreWholeAndACancelKeepsTheFinishedOnes) 
             if (index >= row.cancelAt) continue;
             const std::size_t i = std::stoul(entry.source.filename().string());
             const Bytes cipher = ReadBytes(entry.target);
-            EXPECT_EQ(
-                Bytes(cipher.begin() + kHeaderSize, cipher.end()),
-                ReferenceTransform(PatternBytes(i * 7, i), "Secret 1", ReadBytes(folder / "uae")));
+            EXPECT_EQ(Bytes(cipher.begin() + kHeaderSize, cipher.end()),
+                      ReferenceTransform(PatternBytes(length(i), i), "Secret 1",
+                                         ReadBytes(folder / "uae")))
+                << i;
         }
         EXPECT_EQ(std::size_t(std::distance(fs::directory_iterator(folder / "out" / "many"), {})),
                   std::min(count, row.cancelAt));
+        if (row.cancelAt < count) continue;  // "5" and "6" come late in the order of names
+        EXPECT_EQ(fs::status(folder / "out" / "many" / "5").permissions(), fs::perms(0600));
+        EXPECT_EQ(fs::status(folder / "out" / "many" / "6").permissions(), fs::perms(0644));
     }
     TemporaryTarget::PreferUnnamedFiles(true);
+    umask(savedMask);
 }
 
 // A file that cannot be read, changes while it is read, or cannot be written under its name fails
