@@ -5,10 +5,15 @@
 // whose right decryption was found implausible.
 //
 //   head_check_bench <folder> [--seed N] [--show CASE]
+//   head_check_bench <folder> --code-slips RUNS [--seed N]
 //
 // --show lists the judgement of every file for one case (right, key, first-two, slip, case,
 // transposition, one-more) for looking into misses. Made by bench/make_corpus.sh, the corpus is
 // read recursively, regular files only, in name order; the same seed gives the same passwords.
+//
+// --code-slips measures the smallest slip instead: each file's head is judged as it is under every
+// password length (the right password), then, RUNS times, encrypted under a random password and
+// a random 1 MiB key file and decrypted with each later character one code off (up and down).
 
 #include <QByteArray>
 #include <QFile>
@@ -42,6 +47,7 @@ using Clock = std::chrono::steady_clock;
 
 // Larger than the last start position (126126) plus a head, so no start wraps.
 constexpr std::size_t kKeySize = 200000;
+constexpr std::size_t kSlipKeySize = std::size_t{1024} * 1024;
 constexpr int kShortestPassword = 5;
 constexpr int kLongestPassword = 20;
 constexpr qsizetype kGoalOneSize = 100;
@@ -187,8 +193,8 @@ void ApplyKeystream(QByteArray& data, const std::string& password,
     }
 }
 
-std::vector<std::uint8_t> RandomKey(Rng& rng) {
-    std::vector<std::uint8_t> key(kKeySize);
+std::vector<std::uint8_t> RandomKey(Rng& rng, std::size_t size = kKeySize) {
+    std::vector<std::uint8_t> key(size);
     for (auto& byte : key) {
         byte = static_cast<std::uint8_t>(rng.Between(0, 255));
     }
@@ -531,23 +537,106 @@ void PrintCase(const std::vector<FileResult>& results, const std::string& caseNa
     }
 }
 
+struct SlipCount {
+    int rightFlagged = 0;
+    int slips = 0;
+    int missed = 0;
+};
+
+bool Flagged(const HeadJudge& judge, const QByteArray& head, bool whole, const QString& name,
+             std::size_t length) {
+    return judge.Judge(head, whole, name, static_cast<int>(length)).verdict ==
+           HeadVerdict::Implausible;
+}
+
+// The head as it is, under every password length, and each later character one code off in
+// random passwords and key files.
+SlipCount CountCodeSlips(const HeadJudge& judge, const fs::path& path, const std::string& label,
+                         std::uint64_t seed, int runs) {
+    SlipCount count;
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return count;
+    }
+    const QByteArray plain = file.read(HeadJudge::kHeadSize);
+    const bool whole = plain.size() == file.size();
+    const QString name = QString::fromStdString(path.filename().string());
+    for (std::size_t length = kShortestPassword; length <= kLongestPassword; ++length) {
+        count.rightFlagged += Flagged(judge, plain, whole, name, length);
+    }
+    Rng rng(seed ^ Fnv1a(label));
+    for (int run = 0; run < runs; ++run) {
+        const std::vector<std::uint8_t> key = RandomKey(rng, kSlipKeySize);
+        const std::string password = RandomPassword(rng);
+        QByteArray cipher = plain;
+        ApplyKeystream(cipher, password, key);
+        for (std::size_t at = 2; at < password.size(); ++at) {
+            for (const int step : {-1, 1}) {
+                const int code = password[at] + step;
+                if (code < 32 || code > 126) {
+                    continue;
+                }
+                std::string tried = password;
+                tried[at] = static_cast<char>(code);
+                QByteArray decrypted = cipher;
+                ApplyKeystream(decrypted, tried, key);
+                ++count.slips;
+                count.missed += !Flagged(judge, decrypted, whole, name, tried.size());
+            }
+        }
+    }
+    return count;
+}
+
+void PrintCodeSlips(const fs::path& root, std::uint64_t seed, int runs) {
+    const HeadJudge judge;
+    std::printf("# One-code slips over %s (seed %llu, %d runs a file)\n\n", root.string().c_str(),
+                static_cast<unsigned long long>(seed), runs);
+    std::printf("| %-40s | %6s | right flagged | slips | missed | per 40 |\n", "file", "bytes");
+    std::printf("|%s|-------:|--------------:|------:|-------:|-------:|\n",
+                std::string(42, '-').c_str());
+    SlipCount total;
+    for (const fs::path& path : CorpusFiles(root)) {
+        const std::string label = fs::relative(path, root).string();
+        const SlipCount count = CountCodeSlips(judge, path, label, seed, runs);
+        std::printf("| %-40s | %6lld | %6d of %3d | %5d | %6d | %6.2f |\n", label.c_str(),
+                    static_cast<long long>(fs::file_size(path)), count.rightFlagged,
+                    kLongestPassword - kShortestPassword + 1, count.slips, count.missed,
+                    count.slips ? 40.0 * count.missed / count.slips : 0.0);
+        total.rightFlagged += count.rightFlagged;
+        total.slips += count.slips;
+        total.missed += count.missed;
+    }
+    std::printf("| %-40s | %6s | %13d | %5d | %6d | %6.2f |\n", "all", "", total.rightFlagged,
+                total.slips, total.missed, total.slips ? 40.0 * total.missed / total.slips : 0.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: head_check_bench <folder> [--seed N] [--show CASE]\n");
+        std::fprintf(stderr,
+                     "usage: head_check_bench <folder> [--seed N] [--show CASE | --code-slips "
+                     "RUNS]\n");
         return 2;
     }
     const fs::path root = argv[1];
     std::uint64_t seed = 20240611;
     std::string show;
+    int slipRuns = 0;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--seed") {
             seed = std::stoull(argv[i + 1]);
         } else if (option == "--show") {
             show = argv[i + 1];
+        } else if (option == "--code-slips") {
+            slipRuns = std::stoi(argv[i + 1]);
         }
+    }
+    if (slipRuns > 0) {
+        PrintCodeSlips(root, seed, slipRuns);
+        return 0;
     }
     const HeadJudge judge;
     const auto firstStart = Clock::now();

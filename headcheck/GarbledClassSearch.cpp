@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "IntrusionScan.h"
+#include "RareCharacterSearch.h"
 #include "ResidueTally.h"
 
 namespace korvel {
@@ -34,6 +35,9 @@ std::optional<QString> GarbledClassSearch::Find(QByteArrayView head, const TextS
     if (auto reason = InText(head, text, period)) {
         return reason;
     }
+    if (auto reason = InCharacters(head, period)) {
+        return reason;
+    }
     return InRuns(head, period);
 }
 
@@ -55,6 +59,14 @@ std::optional<QString> GarbledClassSearch::InText(QByteArrayView head, const Tex
         return std::nullopt;
     }
     return Describe("text broken", *window);
+}
+
+std::optional<QString> GarbledClassSearch::InCharacters(QByteArrayView head, int period) {
+    const auto window = RareCharacterSearch(head, period).Find();
+    if (!window) {
+        return std::nullopt;
+    }
+    return Describe("rare characters", *window);
 }
 
 std::optional<QString> GarbledClassSearch::InRuns(QByteArrayView head, int period) {

@@ -15,7 +15,16 @@
 namespace korvel {
 namespace {
 
-enum class Mistake { None, OtherKey, FirstTwo, LaterSlip, SwappedCase, Transposed, OneMore };
+enum class Mistake {
+    None,
+    OtherKey,
+    FirstTwo,
+    LaterSlip,
+    SwappedCase,
+    Transposed,
+    OneMore,
+    CodeSlip
+};
 
 // The password the heads are encrypted under, and what each mistake makes of it.
 const std::string kPassword = "Kp7#mQ2xLr";
@@ -32,6 +41,8 @@ std::string TriedPassword(Mistake mistake) {
             return "Kp7#mQx2Lr";
         case Mistake::OneMore:
             return kPassword + "e";
+        case Mistake::CodeSlip:  // one code off: the keystream's low bits change
+            return "Kp7#mR2xLr";
         default:
             return kPassword;
     }
@@ -123,7 +134,7 @@ constexpr auto I = HeadVerdict::Implausible;
 constexpr auto C = HeadVerdict::CannotTell;
 constexpr std::array kMistakes = {Mistake::None,      Mistake::OtherKey,    Mistake::FirstTwo,
                                   Mistake::LaterSlip, Mistake::SwappedCase, Mistake::Transposed,
-                                  Mistake::OneMore};
+                                  Mistake::OneMore,   Mistake::CodeSlip};
 
 struct Kind {
     const char* label;
@@ -134,18 +145,28 @@ struct Kind {
 
 const std::vector<Kind>& Kinds() {
     static const std::vector<Kind> kinds = {
-        {"EnglishText", "notes.txt", EnglishText, {P, I, I, I, I, I, I}},
-        {"CSource", "count.c", CSource, {P, I, I, I, I, I, I}},
-        {"GbkText", "notes.txt", [] { return Fixture("notes-gbk.txt"); }, {P, I, I, I, I, I, I}},
-        {"Gzip", "notes.txt.gz", [] { return Fixture("notes-gbk.txt.gz"); }, {P, I, I, I, I, I, I}},
-        {"Png", "gradient.png", [] { return Fixture("gradient.png"); }, {P, I, I, I, I, I, I}},
-        {"Elf", "tiny", [] { return Fixture("tiny.elf"); }, {P, I, I, I, I, I, I}},
+        // One code off keeps letters letters, and English text reads on.
+        {"EnglishText", "notes.txt", EnglishText, {P, I, I, I, I, I, I, P}},
+        {"CSource", "count.c", CSource, {P, I, I, I, I, I, I, I}},
+        {"GbkText", "notes.txt", [] { return Fixture("notes-gbk.txt"); }, {P, I, I, I, I, I, I, I}},
+        {"Gzip",
+         "notes.txt.gz",
+         [] { return Fixture("notes-gbk.txt.gz"); },
+         {P, I, I, I, I, I, I, I}},
+        {"Png", "gradient.png", [] { return Fixture("gradient.png"); }, {P, I, I, I, I, I, I, I}},
+        {"Elf", "tiny", [] { return Fixture("tiny.elf"); }, {P, I, I, I, I, I, I, I}},
         {"Sqlite",
          "inventory.sqlite3",
          [] { return Fixture("inventory.sqlite3"); },
-         {P, I, I, I, I, I, I}},
+         {P, I, I, I, I, I, I, I}},
+        {"ZhText", "notes.txt", [] { return Fixture("notes-zh.txt"); }, {P, I, I, I, I, I, I, I}},
+        // Old texts, simplified and traditional, have many rare characters.
+        {"ZhPoems", "poems.txt", [] { return Fixture("poems-zh.txt"); }, {P, I, I, I, I, I, I, I}},
+        // Lines of one length put a column of rare given names in the same classes, which a wrong
+        // character there cannot be told from: the right password is what counts.
+        {"ZhNames", "names.txt", [] { return Fixture("names-zh.txt"); }, {P, I, I, P, P, I, I, P}},
         // Raw random data looks the same decrypted right or wrong.
-        {"RandomBin", "noise.bin", RandomBytes, {C, C, C, C, C, C, C}},
+        {"RandomBin", "noise.bin", RandomBytes, {C, C, C, C, C, C, C, C}},
     };
     return kinds;
 }
@@ -167,7 +188,8 @@ TEST_P(HeadJudgeTest, JudgesEachMistakeOnEachKindOfHead) {
 
 std::string CaseName(const testing::TestParamInfo<HeadJudgeTest::ParamType>& info) {
     static constexpr std::array<const char*, kMistakes.size()> kNames = {
-        "Right", "OtherKey", "FirstTwo", "LaterSlip", "SwappedCase", "Transposed", "OneMore"};
+        "Right",       "OtherKey",   "FirstTwo", "LaterSlip",
+        "SwappedCase", "Transposed", "OneMore",  "CodeSlip"};
     return std::string(Kinds()[std::get<0>(info.param)].label) + "_" +
            kNames[std::get<1>(info.param)];
 }
