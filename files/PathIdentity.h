@@ -11,9 +11,14 @@ bool NameSameFile(const std::filesystem::path& first, const std::filesystem::pat
 // A path and what one look at it found, for several comparisons that would each look again.
 struct SeenPath {
     explicit SeenPath(const std::filesystem::path& path);
+    // A path known to exist without a look: a file held open, for one.
+    static SeenPath Existing(const std::filesystem::path& path) { return SeenPath(path, true); }
     const std::filesystem::path& path;
     bool exists = false;
     bool unknown = false;  // the look failed
+
+private:
+    SeenPath(const std::filesystem::path& known, bool present) : path(known), exists(present) {}
 };
 
 bool NameSameFile(const SeenPath& first, const SeenPath& second);

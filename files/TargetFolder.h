@@ -66,6 +66,8 @@ public:
 private:
     struct Native;
     [[noreturn]] void Fail(int errorNumber) const;
+    // POSIX: the folder, opened when first needed.
+    int Descriptor() const;
 
     TargetLocation location_;
     std::filesystem::path target_;

@@ -48,29 +48,39 @@ bool SameFile(const struct stat& one, const struct stat& other) {
 
 }  // namespace
 
+// The folder is opened when it is first needed. A new target's unnamed file is made through the
+// folder's path and takes its name when its group commits, on the commit's thread, so the run of a
+// small file in a set never opens the folder.
 struct TargetFolder::Native {
-    int folder = -1;       // the folder, open
+    int Folder(const fs::path& path, const fs::path& target) {
+        if (folder < 0) {
+            folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folder < 0) throw FileError(FileAccess::Write, target, SystemReason(errno));
+        }
+        return folder;
+    }
+
+    int folder = -1;       // the folder, open once needed
     int cleanupSlot = -1;  // the temporary file's entry in the signal clean-up
     long nameLimit = 0;    // asked for once
 };
 
 TargetFolder::TargetFolder(const TargetLocation& location, fs::path target)
-    : location_(location), target_(std::move(target)), native_(std::make_unique<Native>()) {
-    native_->folder = open(location_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (native_->folder < 0) Fail(errno);
-}
+    : location_(location), target_(std::move(target)), native_(std::make_unique<Native>()) {}
 
 TargetFolder::~TargetFolder() {
     InterruptCleanup::Disarm(native_->cleanupSlot);
     if (native_->folder >= 0) close(native_->folder);
 }
 
+int TargetFolder::Descriptor() const { return native_->Folder(location_.folder, target_); }
+
 void TargetFolder::Fail(int errorNumber) const {
     throw FileError(FileAccess::Write, target_, SystemReason(errorNumber));
 }
 
 std::size_t TargetFolder::NameLimit() const {
-    if (native_->nameLimit == 0) native_->nameLimit = fpathconf(native_->folder, _PC_NAME_MAX);
+    if (native_->nameLimit == 0) native_->nameLimit = fpathconf(Descriptor(), _PC_NAME_MAX);
     return native_->nameLimit > 0 ? static_cast<std::size_t>(native_->nameLimit) : kUsualNameLimit;
 }
 
@@ -80,7 +90,7 @@ void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
                                   const std::function<bool(const fs::path&)>& isLeftover) {
     for (const fs::path& name : names) {
         if (!isLeftover(name)) continue;
-        const int descriptor = openat(native_->folder, name.c_str(),
+        const int descriptor = openat(Descriptor(), name.c_str(),
                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (descriptor < 0) continue;
         struct stat locked {
@@ -97,7 +107,7 @@ void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
 
 bool TargetFolder::CreateUnnamed(BinaryFile& file) {
 #ifdef O_TMPFILE
-    const int descriptor = openat(native_->folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const int descriptor = open(location_.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     // A file system without unnamed files, or a folder that refuses: the named way says why.
     if (descriptor < 0) return false;
     file = BinaryFile::AdoptForWriting(descriptor, target_);
@@ -111,12 +121,13 @@ bool TargetFolder::CreateUnnamed(BinaryFile& file) {
 // The signal clean-up is armed before the name exists and confirmed once it does, so a signal
 // that lands on any thread removes the file; it is disarmed when the name was someone else's.
 bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
+    const int folder = Descriptor();
     int descriptor = -1;
     int error = 0;
     {
         const InterruptCleanup::Hold hold;
-        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
-        descriptor = openat(native_->folder, name.c_str(),
+        const int slot = InterruptCleanup::Arm(folder, name.c_str());
+        descriptor = openat(folder, name.c_str(),
                             O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
         error = errno;
         if (descriptor >= 0) {
@@ -159,12 +170,13 @@ int LinkUnnamed(int file, int folder, const char* name) {
 
 bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
     HoldAgainstSweeps(file.Descriptor());  // from the moment it has a name
+    const int folder = Descriptor();
     int linked = -1;
     int error = 0;
     {
         const InterruptCleanup::Hold hold;
-        const int slot = InterruptCleanup::Arm(native_->folder, name.c_str());
-        linked = LinkUnnamed(file.Descriptor(), native_->folder, name.c_str());
+        const int slot = InterruptCleanup::Arm(folder, name.c_str());
+        linked = LinkUnnamed(file.Descriptor(), folder, name.c_str());
         error = errno;
         if (linked == 0) {
             InterruptCleanup::Confirm(slot);
@@ -184,7 +196,7 @@ bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
 // is as atomic as a rename. Anything else (a target that appeared meanwhile, a system without the
 // call) takes the usual way, and that says what is wrong.
 bool TargetFolder::NameAsTarget(BinaryFile& file) {
-    if (LinkUnnamed(file.Descriptor(), native_->folder, location_.name.c_str()) != 0) return false;
+    if (LinkUnnamed(file.Descriptor(), Descriptor(), location_.name.c_str()) != 0) return false;
     file.Close();
     return true;
 }
@@ -193,7 +205,7 @@ bool TargetFolder::NameAsTarget(BinaryFile& file) {
 void TargetFolder::GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions) {
     const int descriptor = file.Descriptor();
     struct stat existing {};
-    if (fstatat(native_->folder, location_.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (fstatat(Descriptor(), location_.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(existing.st_mode)) {
         // Owner first, since a change of owner may clear mode bits. A process that may not give
         // the file away keeps at least the group where it can. Set-id and sticky bits are dropped.
@@ -213,7 +225,8 @@ void TargetFolder::Keep(BinaryFile&) {
 
 // Renamed while still open and locked, so that no other run's sweep takes it in between.
 void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
-    if (renameat(native_->folder, name.c_str(), native_->folder, location_.name.c_str()) != 0) {
+    const int folder = Descriptor();
+    if (renameat(folder, name.c_str(), folder, location_.name.c_str()) != 0) {
         Fail(errno);
     }
     InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
@@ -223,13 +236,13 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
 // The new name lasts through a power cut only once the folder is on disk too. Some file systems
 // cannot sync a folder; only a failed write is a failure here.
 void TargetFolder::MakeLasting() {
-    if (fsync(native_->folder) != 0 && errno == EIO) Fail(errno);
+    if (fsync(Descriptor()) != 0 && errno == EIO) Fail(errno);
 }
 
 bool TargetFolder::SyncFileSystem() {
 #ifdef __linux__
     if (!SyncFsReportsFailures()) return false;
-    if (syncfs(native_->folder) != 0) Fail(errno);
+    if (syncfs(Descriptor()) != 0) Fail(errno);
     return true;
 #else
     return false;

@@ -13,10 +13,11 @@ namespace korvel {
 
 // The file a run writes into, beside the file it will replace. It is private to the user from
 // its first byte. Where the file system allows (Linux, with O_TMPFILE), it has no name at all
-// until the run completes, so nothing is left behind even by SIGKILL or a power cut; elsewhere
-// it is named like "report.pdf.korvel-3fa2c1.part", removed when the program dies (Windows: by
-// the system, whatever ends the program; POSIX: by a terminating signal), and held so that a
-// later run to the same target can tell a leftover of a run that died and remove it.
+// until the run completes, so nothing is left behind even by SIGKILL or a power cut, and then a
+// new target's file takes the target's name directly; elsewhere it is named like
+// "report.pdf.korvel-3fa2c1.part", removed when the program dies (Windows: by the system,
+// whatever ends the program; POSIX: by a terminating signal), and held so that a later run to
+// the same target can tell a leftover of a run that died and remove it.
 // Only CommitOver() touches the target; destroying an uncommitted one removes it.
 // The core has no Qt, so it cannot use QSaveFile; it also needs what QSaveFile does not give:
 // an unnamed file, the target's owner and access, and clean-up when the program dies.

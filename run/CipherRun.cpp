@@ -258,7 +258,10 @@ std::optional<const char*> RunRefusal(const RunRequest& request) {
     if (request.target.empty()) return texts.emptyTarget;
     if (request.source.native() == request.target.native()) return texts.samePaths;
     if (const auto problem = PasswordProblem(request.password)) return problem;
-    const SeenPath source(request.source), target(request.target), key(request.keyFile);
+    const SeenPath source(request.source), target(request.target);
+    // A set's key file is open: it is there, and a target that is not there is not it.
+    const SeenPath key =
+        request.keyReader ? SeenPath::Existing(request.keyFile) : SeenPath(request.keyFile);
     if (NameSameFile(source, target)) return texts.samePaths;
     if (NameSameFile(target, key)) return kTargetIsKeyFile;
     if (!BinaryFile::MayBeOpened(source)) return texts.missingSource;
