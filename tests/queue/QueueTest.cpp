@@ -75,32 +75,35 @@ protected:
 };
 
 // Targets keep their names, a folder is mirrored by its own name, and existing targets follow
-// the policy asked once.
+// the policy asked once, also a target that an earlier file of the set wrote.
 TEST_F(QueueTest, TargetsMirrorTheSourcesAndExistingOnesFollowThePolicy) {
+    const std::string exists = "failed: " + std::string(kTargetExists);
+    const std::string skipped = "skipped: " + std::string(kSkippedExisting);
     const struct {
         const char* label;
         ExistingTargets existing;
-        std::vector<std::string> states;  // a.txt, b.txt, single.bin
+        std::vector<std::string> states;  // a.txt, b.txt, single.bin, the other single.bin
     } rows[] = {
-        {"refuse",
-         ExistingTargets::Refuse,
-         {"done", "failed: " + std::string(kTargetExists), "done"}},
-        {"skip",
-         ExistingTargets::Skip,
-         {"done", "skipped: " + std::string(kSkippedExisting), "done"}},
-        {"replace", ExistingTargets::Replace, {"done", "done", "done"}},
+        {"refuse", ExistingTargets::Refuse, {"done", exists, "done", exists}},
+        {"skip", ExistingTargets::Skip, {"done", skipped, "done", skipped}},
+        {"replace", ExistingTargets::Replace, {"done", "done", "done", "done"}},
     };
+    fs::create_directories(folder / "other");
+    WriteBytes(folder / "other" / "single.bin", PatternBytes(20, 5));
     for (const auto& row : rows) {
         fs::remove_all(folder / "out");
         fs::create_directories(folder / "out" / "project" / "docs");
         const Bytes earlier = PatternBytes(5, 9);
         WriteBytes(folder / "out" / "project" / "docs" / "b.txt", earlier);
-        std::vector<QueueEntry> entries = SourceGathering::Gather(
-            {folder / "in" / "project", folder / "in" / "single.bin"}, folder / "out");
-        ASSERT_EQ(entries.size(), 3u) << row.label;
+        std::vector<QueueEntry> entries =
+            SourceGathering::Gather({folder / "in" / "project", folder / "in" / "single.bin",
+                                     folder / "other" / "single.bin"},
+                                    folder / "out");
+        ASSERT_EQ(entries.size(), 4u) << row.label;
         EXPECT_EQ(entries[0].target, folder / "out" / "project" / "a.txt");
         EXPECT_EQ(entries[1].target, folder / "out" / "project" / "docs" / "b.txt");
         EXPECT_EQ(entries[2].target, folder / "out" / "single.bin");
+        EXPECT_EQ(entries[3].target, folder / "out" / "single.bin");
 
         FileQueue queue(std::move(entries), Settings(row.existing));
         RecordingQueueObserver observer;
@@ -109,9 +112,12 @@ TEST_F(QueueTest, TargetsMirrorTheSourcesAndExistingOnesFollowThePolicy) {
         for (const QueueEntry& entry : queue.Entries()) states.push_back(StateOf(entry));
         EXPECT_EQ(states, row.states) << row.label;
         EXPECT_EQ(summary.done, std::size_t(std::count(states.begin(), states.end(), "done")));
-        EXPECT_EQ(observer.lastDone, 300110u) << row.label;
+        EXPECT_EQ(observer.lastDone, 300130u) << row.label;
         const Bytes b = ReadBytes(folder / "out" / "project" / "docs" / "b.txt");
         EXPECT_EQ(b.size() == earlier.size(), row.existing != ExistingTargets::Replace)
+            << row.label;
+        const bool second = row.existing == ExistingTargets::Replace;
+        EXPECT_EQ(ReadBytes(folder / "out" / "single.bin").size(), kHeaderSize + (second ? 20 : 10))
             << row.label;
     }
     EXPECT_EQ(SourceGathering::Refusal({folder / "in"}, folder / "in"), kTargetFolderIsSource);
