@@ -141,6 +141,24 @@ void BinaryFile::Write(const std::uint8_t* buffer, std::size_t count) {
     }
 }
 
+void BinaryFile::WriteTwo(const std::uint8_t* first, std::size_t firstCount,
+                          const std::uint8_t* second, std::size_t secondCount) {
+    long long put = 0;
+    do {
+        errno = 0;
+        put = Calls::WriteSomeOfTwo(descriptor_, first, firstCount, second, secondCount);
+    } while (put < 0 && errno == EINTR);
+    if (put <= 0) Fail(ErrnoOr(EIO));
+    // What a short write left goes the usual way.
+    const auto done = static_cast<std::size_t>(put);
+    if (done < firstCount) {
+        Write(first + done, firstCount - done);
+        Write(second, secondCount);
+    } else {
+        Write(second + (done - firstCount), secondCount - (done - firstCount));
+    }
+}
+
 void BinaryFile::FlushToDisk() {
     errno = 0;
     if (Calls::SyncToDisk(descriptor_) != 0) Fail(ErrnoOr(EIO));

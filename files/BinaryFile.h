@@ -48,6 +48,9 @@ public:
     // was opened, or its length did not tell its content (as with many files under /proc).
     void ExpectEnd();
     void Write(const std::uint8_t* buffer, std::size_t count);
+    // Writes first and then second, in one system call where the system has one.
+    void WriteTwo(const std::uint8_t* first, std::size_t firstCount, const std::uint8_t* second,
+                  std::size_t secondCount);
     // Pushes everything written so far to the storage device.
     void FlushToDisk();
     void Close();

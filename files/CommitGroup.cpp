@@ -5,14 +5,15 @@
 
 namespace korvel {
 
-void CommitGroup::Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length) {
-    members_.push_back(std::move(target));
+void CommitGroup::Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length,
+                      BinaryFile source) {
+    members_.push_back({std::move(target), std::move(source)});
     bytes_ += length;
 }
 
 std::vector<std::optional<FileError>> CommitGroup::Commit() {
     Failures failures(members_.size());
-    GiveFinalAccess(failures);
+    Finish(failures);
     const std::vector<Indices> folders = MembersByFolder();
     for (const Indices& folder : folders) Flush(folder, failures);
     PutInPlace(failures);
@@ -25,9 +26,10 @@ std::vector<std::optional<FileError>> CommitGroup::Commit() {
 std::vector<CommitGroup::Indices> CommitGroup::MembersByFolder() const {
     std::vector<Indices> folders;
     for (std::size_t index = 0; index < members_.size(); ++index) {
-        const std::filesystem::path& folder = members_[index]->Folder();
+        const std::filesystem::path& folder = members_[index].target->Folder();
         auto known = folders.begin();
-        while (known != folders.end() && members_[known->front()]->Folder() != folder) ++known;
+        while (known != folders.end() && members_[known->front()].target->Folder() != folder)
+            ++known;
         if (known == folders.end()) {
             folders.push_back({index});
         } else {
@@ -38,10 +40,12 @@ std::vector<CommitGroup::Indices> CommitGroup::MembersByFolder() const {
 }
 
 // Before the flush, so that each file's access reaches the disk with its bytes.
-void CommitGroup::GiveFinalAccess(Failures& failures) {
+void CommitGroup::Finish(Failures& failures) {
     for (std::size_t index = 0; index < members_.size(); ++index) {
         try {
-            members_[index]->GiveFinalAccess();
+            members_[index].source.ExpectEnd();
+            members_[index].source.Close();
+            members_[index].target->GiveFinalAccess();
         } catch (const FileError& error) {
             failures[index] = error;
         }
@@ -53,7 +57,7 @@ void CommitGroup::Flush(const Indices& folder, Failures& failures) {
                                     [&failures](std::size_t index) { return !failures[index]; });
     if (ready == folder.end()) return;
     try {
-        if (members_[*ready]->FlushFileSystem()) return;
+        if (members_[*ready].target->FlushFileSystem()) return;
     } catch (const FileError& error) {
         FailAll(folder, error, failures);
         return;
@@ -61,7 +65,7 @@ void CommitGroup::Flush(const Indices& folder, Failures& failures) {
     for (const std::size_t index : folder) {
         if (failures[index]) continue;
         try {
-            members_[index]->PrepareCommit();
+            members_[index].target->PrepareCommit();
         } catch (const FileError& error) {
             failures[index] = error;
         }
@@ -72,7 +76,7 @@ void CommitGroup::PutInPlace(Failures& failures) {
     for (std::size_t index = 0; index < members_.size(); ++index) {
         if (failures[index]) continue;
         try {
-            members_[index]->PutInPlace();
+            members_[index].target->PutInPlace();
         } catch (const FileError& error) {
             failures[index] = error;
         }
@@ -83,7 +87,7 @@ void CommitGroup::MakeLasting(const Indices& folder, Failures& failures) {
     const auto placed = [&failures](std::size_t index) { return !failures[index]; };
     if (std::none_of(folder.begin(), folder.end(), placed)) return;
     try {
-        members_[folder.front()]->MakeFolderLasting();
+        members_[folder.front()].target->MakeFolderLasting();
     } catch (const FileError& error) {
         FailAll(folder, error, failures);
     }
@@ -93,7 +97,8 @@ void CommitGroup::MakeLasting(const Indices& folder, Failures& failures) {
 void CommitGroup::FailAll(const Indices& folder, const FileError& error, Failures& failures) const {
     for (const std::size_t index : folder) {
         if (failures[index]) continue;
-        failures[index] = FileError(error.Access(), members_[index]->Target(), error.Reason());
+        failures[index] =
+            FileError(error.Access(), members_[index].target->Target(), error.Reason());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "BinaryFile.h"
 #include "FileError.h"
 #include "TemporaryTarget.h"
 
@@ -29,8 +30,10 @@ public:
     // Whether a target of `length` bytes waits in a group rather than commits on its own.
     static bool Takes(std::uint64_t length) { return length <= kLargestMember; }
 
-    // Keeps the target until Commit(), which gives it its final access.
-    void Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length);
+    // Keeps the target, and the source it was made from, until Commit(), which first checks that
+    // the source has not changed since it was read (BinaryFile::ExpectEnd), closes it and gives
+    // the target its final access: on the commit's thread rather than the run's.
+    void Add(std::unique_ptr<TemporaryTarget> target, std::uint64_t length, BinaryFile source);
     std::size_t Count() const { return members_.size(); }
     // Whether the group is to be committed before another target joins it.
     bool Full() const { return members_.size() >= kCountLimit || bytes_ >= kByteLimit; }
@@ -45,13 +48,17 @@ private:
     using Indices = std::vector<std::size_t>;
 
     std::vector<Indices> MembersByFolder() const;
-    void GiveFinalAccess(Failures& failures);
+    void Finish(Failures& failures);
     void Flush(const Indices& folder, Failures& failures);
     void PutInPlace(Failures& failures);
     void MakeLasting(const Indices& folder, Failures& failures);
     void FailAll(const Indices& folder, const FileError& error, Failures& failures) const;
 
-    std::vector<std::unique_ptr<TemporaryTarget>> members_;
+    struct Member {
+        std::unique_ptr<TemporaryTarget> target;
+        BinaryFile source;
+    };
+    std::vector<Member> members_;
     std::uint64_t bytes_ = 0;
 };
 

@@ -31,6 +31,10 @@ public:
     static bool ReadyForBlockingReads(int descriptor);
     static long long ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count);
     static long long WriteSome(int descriptor, const std::uint8_t* buffer, std::size_t count);
+    // Writes from two buffers, in one call where the system has one (POSIX); may write less.
+    static long long WriteSomeOfTwo(int descriptor, const std::uint8_t* first,
+                                    std::size_t firstCount, const std::uint8_t* second,
+                                    std::size_t secondCount);
     static bool SeekTo(int descriptor, std::uint64_t offset);
     static int SyncToDisk(int descriptor);
     static int Close(int descriptor);

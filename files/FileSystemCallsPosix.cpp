@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -42,6 +43,14 @@ long long FileSystemCalls::ReadSome(int descriptor, std::uint8_t* buffer, std::s
 long long FileSystemCalls::WriteSome(int descriptor, const std::uint8_t* buffer,
                                      std::size_t count) {
     return write(descriptor, buffer, count);
+}
+
+long long FileSystemCalls::WriteSomeOfTwo(int descriptor, const std::uint8_t* first,
+                                          std::size_t firstCount, const std::uint8_t* second,
+                                          std::size_t secondCount) {
+    const iovec parts[] = {{const_cast<std::uint8_t*>(first), firstCount},
+                           {const_cast<std::uint8_t*>(second), secondCount}};
+    return writev(descriptor, parts, 2);
 }
 
 bool FileSystemCalls::SeekTo(int descriptor, std::uint64_t offset) {

@@ -76,6 +76,12 @@ long long FileSystemCalls::WriteSome(int descriptor, const std::uint8_t* buffer,
                   static_cast<unsigned>(std::min<std::size_t>(count, kMaxChunk)));
 }
 
+long long FileSystemCalls::WriteSomeOfTwo(int descriptor, const std::uint8_t* first,
+                                          std::size_t firstCount, const std::uint8_t*,
+                                          std::size_t) {
+    return WriteSome(descriptor, first, firstCount);
+}
+
 bool FileSystemCalls::SeekTo(int descriptor, std::uint64_t offset) {
     return _lseeki64(descriptor, static_cast<long long>(offset), SEEK_SET) >= 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -33,7 +35,8 @@ public:
     TemporaryTarget& operator=(const TemporaryTarget&) = delete;
     ~TemporaryTarget();
 
-    // Failures name the target, the file the user asked for.
+    // Failures name the target, the file the user asked for. A short first write may be held back
+    // until the next write or the commit.
     void Write(const std::uint8_t* buffer, std::size_t count);
 
     // Gives the file the target's access and flushes the written bytes to disk: all of the commit
@@ -45,6 +48,7 @@ public:
 
     // The same commit in steps, for many targets at once (CommitGroup): their file systems are
     // flushed once for all of them, and each folder is made lasting once after all are in place.
+    // Writes what Write held back first.
     void GiveFinalAccess();
     // Writes everything written on the file system of the target's folder to disk, this file's
     // bytes among them. False where the system cannot; PrepareCommit then flushes each file.
@@ -70,6 +74,7 @@ public:
 
 private:
     void SweepLeftovers(LeftoverNames* leftovers);
+    void WriteHeld();
     [[noreturn]] void Fail(int errorNumber) const;
     std::filesystem::path NewTemporaryName() const;
     void ClaimNewName(const std::function<bool(const std::filesystem::path&)>& claim);
@@ -81,6 +86,9 @@ private:
     std::filesystem::path
         tempName_;  // the temporary file's name in the folder; empty while unnamed
     BinaryFile file_;
+    std::array<std::uint8_t, 16> held_{};
+    std::size_t heldCount_ = 0;
+    bool written_ = false;
     bool accessGiven_ = false;
     bool prepared_ = false;
     bool finished_ = false;

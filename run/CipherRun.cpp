@@ -190,19 +190,22 @@ std::uint64_t Run::TargetLength() const {
 // group takes is flushed and replaced by the group, with the others it holds.
 RunResult Run::Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
                       KeyFileReader& key) {
-    // The length at the start decided the progress display and the data count; a source that
-    // has more to give changed during the run, or never told its length (as files under /proc).
-    source.ExpectEnd();
     CloseKey(key);
-    source.Close();
     const bool grouped = request_.commitGroup && CommitGroup::Takes(TargetLength());
-    if (!grouped) target->PrepareCommit();
+    if (!grouped) {
+        // The length at the start decided the progress display and the data count; a source that
+        // has more to give changed during the run, or never told its length (as files under
+        // /proc). A group makes the same check when it commits.
+        source.ExpectEnd();
+        source.Close();
+        target->PrepareCommit();
+    }
     if (!flags_.BeginReplacing()) {
         target->Discard();
         return {RunOutcome::Abandoned, {}, {}, {}};
     }
     if (grouped) {
-        request_.commitGroup->Add(std::move(target), TargetLength());
+        request_.commitGroup->Add(std::move(target), TargetLength(), std::move(source));
     } else {
         target->CommitOver();
     }
