@@ -13,6 +13,8 @@ struct SeenPath {
     explicit SeenPath(const std::filesystem::path& path);
     // A path known to exist without a look: a file held open, for one.
     static SeenPath Existing(const std::filesystem::path& path) { return SeenPath(path, true); }
+    // A path just found to lead nowhere.
+    static SeenPath Absent(const std::filesystem::path& path) { return SeenPath(path, false); }
     const std::filesystem::path& path;
     bool exists = false;
     bool unknown = false;  // the look failed

@@ -31,14 +31,14 @@ fs::path FollowLinks(const fs::path& target, fs::file_status& status) {
 
 }  // namespace
 
-TargetLocation TargetLocation::Of(const fs::path& target) {
+TargetLocation TargetLocation::Of(const fs::path& target, bool seenAbsent) {
     // Writing to NUL would "complete" while keeping nothing; nothing is created for a device.
     if (FileSystemCalls::NamesDevice(target)) {
         throw FileError(FileAccess::Write, target, kNotRegularFile);
     }
     TargetLocation location;
-    fs::file_status status;
-    location.file = FollowLinks(target, status);
+    fs::file_status status(fs::file_type::not_found);
+    location.file = seenAbsent ? target : FollowLinks(target, status);
     if (FileSystemCalls::NamesDevice(location.file)) {
         throw FileError(FileAccess::Write, target, kNotRegularFile);
     }

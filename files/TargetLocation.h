@@ -13,7 +13,8 @@ struct TargetLocation {
 
     // Fails, naming `target`, when the file to replace is a folder, is not a regular file (a FIFO,
     // a device, a socket), or may not be written by the user who started the program.
-    static TargetLocation Of(const std::filesystem::path& target);
+    // seenAbsent: nothing was at the path a moment ago, not even a link; it is not looked at again.
+    static TargetLocation Of(const std::filesystem::path& target, bool seenAbsent = false);
 };
 
 }  // namespace korvel

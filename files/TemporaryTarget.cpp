@@ -64,9 +64,9 @@ bool TemporaryTarget::IsTemporaryNameFor(const fs::path& name, const fs::path& t
 // Leftovers of runs that died are swept before the file is made, so each run to a target
 // clears what earlier ones could not.
 TemporaryTarget::TemporaryTarget(fs::path target, unsigned newFilePermissions,
-                                 LeftoverNames* leftovers)
+                                 LeftoverNames* leftovers, bool seenAbsent)
     : target_(std::move(target)),
-      location_(TargetLocation::Of(target_)),
+      location_(TargetLocation::Of(target_, seenAbsent)),
       newFilePermissions_(newFilePermissions),
       folder_(location_, target_) {
     try {

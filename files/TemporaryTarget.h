@@ -28,9 +28,10 @@ public:
     // newFilePermissions: the permission bits a target that does not exist yet gets, the umask
     // already taken off (the source's, as cp does, so a private source gives a private result).
     // leftovers: the folder's listing shared by the runs of a set; none, and the folder is listed
-    // for this run alone.
+    // for this run alone. seenAbsent: nothing was at the target's path a moment ago, not even a
+    // link (TargetLocation::Of).
     TemporaryTarget(std::filesystem::path target, unsigned newFilePermissions,
-                    LeftoverNames* leftovers = nullptr);
+                    LeftoverNames* leftovers = nullptr, bool seenAbsent = false);
     TemporaryTarget(const TemporaryTarget&) = delete;
     TemporaryTarget& operator=(const TemporaryTarget&) = delete;
     ~TemporaryTarget();

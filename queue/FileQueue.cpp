@@ -87,7 +87,8 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     observer.EntryChanged(index, entry);
     // A target named twice in the set is written twice, in order, as it would be without a group.
     if (Pending(entry)) CommitEverything(observer);
-    if (!TargetMayBeWritten(entry)) {
+    bool nothingThere = false;
+    if (!TargetMayBeWritten(entry, nothingThere)) {
         End(index, entry.state, entry.reason, observer);
         return;
     }
@@ -102,6 +103,8 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
         End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
         return;
     }
+    // Not after a question, which may have waited long.
+    request.targetSeenAbsent = nothingThere && !entry.doubted;
     {
         const std::lock_guard lock(currentMutex_);
         currentFlags_ = request.flags;
@@ -133,9 +136,11 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
 }
 
 // Sets the entry's state and reason when it may not.
-bool FileQueue::TargetMayBeWritten(QueueEntry& entry) {
+bool FileQueue::TargetMayBeWritten(QueueEntry& entry, bool& nothingThere) {
     std::error_code error;
-    const bool exists = fs::exists(fs::symlink_status(entry.target, error));
+    const fs::file_status status = fs::symlink_status(entry.target, error);
+    nothingThere = status.type() == fs::file_type::not_found;
+    const bool exists = fs::exists(status);
     // Found before the source is read through, rather than when the target takes its name.
     if (error == std::errc::filename_too_long) {
         entry.state = EntryState::Failed;

@@ -57,7 +57,8 @@ public:
 
 private:
     void RunEntry(std::size_t index, QueueObserver& observer);
-    bool TargetMayBeWritten(QueueEntry& entry);
+    // nothingThere: not even a link at the target's path.
+    bool TargetMayBeWritten(QueueEntry& entry, bool& nothingThere);
     bool DoubtStopsTheSet(const RunRequest& request, QueueEntry& entry, QueueObserver& observer);
     void End(std::size_t index, EntryState state, std::string reason, QueueObserver& observer);
     bool Pending(const QueueEntry& entry) const;

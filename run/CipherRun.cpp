@@ -110,8 +110,9 @@ RunResult Run::Process() {
     // On the heap, so that a commit group can take it over.
     const unsigned mask =
         request_.creationMask ? *request_.creationMask : FileSystemCalls::CreationMask();
-    auto target = std::make_unique<TemporaryTarget>(request_.target, source.Permissions() & ~mask,
-                                                    request_.leftoverNames);
+    auto target =
+        std::make_unique<TemporaryTarget>(request_.target, source.Permissions() & ~mask,
+                                          request_.leftoverNames, request_.targetSeenAbsent);
     if (Encrypting()) WriteHeader(*target);
 
     std::optional<KeyFileReader> ownKey;
@@ -261,7 +262,9 @@ std::optional<const char*> RunRefusal(const RunRequest& request) {
     if (request.target.empty()) return texts.emptyTarget;
     if (request.source.native() == request.target.native()) return texts.samePaths;
     if (const auto problem = PasswordProblem(request.password)) return problem;
-    const SeenPath source(request.source), target(request.target);
+    const SeenPath source(request.source);
+    const SeenPath target =
+        request.targetSeenAbsent ? SeenPath::Absent(request.target) : SeenPath(request.target);
     // A set's key file is open: it is there, and a target that is not there is not it.
     const SeenPath key =
         request.keyReader ? SeenPath::Existing(request.keyFile) : SeenPath(request.keyFile);

@@ -34,6 +34,10 @@ struct RunRequest {
     // Where set, the permission bits a new target does not get, learnt once for a set of files
     // (FileSystemCalls::CreationMask); otherwise the run asks the system.
     std::optional<unsigned> creationMask = std::nullopt;
+    // Whoever drives the run found nothing at the target's path, not even a link, a moment ago: the
+    // run does not look again. A target that appears meanwhile is not replaced by the new name
+    // (which never replaces a file) but by the rename that follows, as any target the run found.
+    bool targetSeenAbsent = false;
 };
 
 // Sources longer than this many bytes run in progress mode.
