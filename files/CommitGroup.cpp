@@ -28,7 +28,8 @@ std::vector<CommitGroup::Indices> CommitGroup::MembersByFolder() const {
     for (std::size_t index = 0; index < members_.size(); ++index) {
         const std::filesystem::path& folder = members_[index].target->Folder();
         auto known = folders.begin();
-        while (known != folders.end() && members_[known->front()].target->Folder() != folder)
+        while (known != folders.end() &&
+               members_[known->front()].target->Folder().native() != folder.native())
             ++known;
         if (known == folders.end()) {
             folders.push_back({index});

@@ -21,7 +21,7 @@ std::vector<fs::path> LeftoverNames::List(const fs::path& folder) {
 }
 
 const std::vector<fs::path>& LeftoverNames::In(const fs::path& folder) {
-    if (!listed_ || folder != folder_) {
+    if (!listed_ || folder.native() != folder_.native()) {
         names_ = List(folder);
         folder_ = folder;
         listed_ = true;

@@ -18,7 +18,8 @@ namespace korvel {
 // Failures throw FileError naming the target.
 class TargetFolder {
 public:
-    TargetFolder(const TargetLocation& location, std::filesystem::path target);
+    // Both outlive the folder object (they are its temporary target's).
+    TargetFolder(const TargetLocation& location, const std::filesystem::path& target);
     TargetFolder(const TargetFolder&) = delete;
     TargetFolder& operator=(const TargetFolder&) = delete;
     ~TargetFolder();
@@ -69,8 +70,8 @@ private:
     // POSIX: the folder, opened when first needed.
     int Descriptor() const;
 
-    TargetLocation location_;
-    std::filesystem::path target_;
+    const TargetLocation& location_;
+    const std::filesystem::path& target_;
     std::unique_ptr<Native> native_;
 };
 

@@ -65,8 +65,8 @@ struct TargetFolder::Native {
     long nameLimit = 0;    // asked for once
 };
 
-TargetFolder::TargetFolder(const TargetLocation& location, fs::path target)
-    : location_(location), target_(std::move(target)), native_(std::make_unique<Native>()) {}
+TargetFolder::TargetFolder(const TargetLocation& location, const fs::path& target)
+    : location_(location), target_(target), native_(std::make_unique<Native>()) {}
 
 TargetFolder::~TargetFolder() {
     InterruptCleanup::Disarm(native_->cleanupSlot);

@@ -119,8 +119,8 @@ struct TargetFolder::Native {
     bool markedForDeletion = false;  // the temporary file goes when its handle closes
 };
 
-TargetFolder::TargetFolder(const TargetLocation& location, fs::path target)
-    : location_(location), target_(std::move(target)), native_(std::make_unique<Native>()) {}
+TargetFolder::TargetFolder(const TargetLocation& location, const fs::path& target)
+    : location_(location), target_(target), native_(std::make_unique<Native>()) {}
 
 TargetFolder::~TargetFolder() = default;
 

@@ -155,7 +155,7 @@ bool FileQueue::TargetMayBeWritten(QueueEntry& entry, bool& nothingThere) {
     }
     // Entries come folder by folder; a folder made for the one before is not looked for again.
     const fs::path folder = entry.target.parent_path();
-    if (folder == lastFolderMade_) return true;
+    if (folder.native() == lastFolderMade_.native()) return true;
     fs::create_directories(folder, error);
     if (error) {
         entry.state = EntryState::Failed;
