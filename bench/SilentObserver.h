@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "RunNotifications.h"
+#include "run/RunNotifications.h"
 
 namespace korvel::bench {
 

@@ -25,12 +25,12 @@
 #include <string>
 #include <vector>
 
-#include "BinaryFile.h"
-#include "BlockBuffer.h"
-#include "CipherRun.h"
-#include "KeyFileReader.h"
-#include "Keystream.h"
 #include "SilentObserver.h"
+#include "cipher/KeyFileReader.h"
+#include "cipher/Keystream.h"
+#include "files/BinaryFile.h"
+#include "run/BlockBuffer.h"
+#include "run/CipherRun.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>

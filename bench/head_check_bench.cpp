@@ -32,10 +32,10 @@
 #include <tuple>
 #include <vector>
 
-#include "ByteStatistics.h"
-#include "HeadJudge.h"
-#include "Keystream.h"
-#include "KeystreamKernel.h"
+#include "cipher/Keystream.h"
+#include "cipher/KeystreamKernel.h"
+#include "headcheck/ByteStatistics.h"
+#include "headcheck/HeadJudge.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "FileQueue.h"
-#include "SourceGathering.h"
+#include "queue/FileQueue.h"
+#include "queue/SourceGathering.h"
 
 namespace {
 

@@ -26,11 +26,11 @@
 #include <thread>
 #include <vector>
 
-#include "CipherRun.h"
-#include "EncryptWindow.h"
-#include "FakeHelpOpener.h"
-#include "FakeWindowDialogs.h"
 #include "SilentObserver.h"
+#include "gui/EncryptWindow.h"
+#include "run/CipherRun.h"
+#include "tests/support/FakeHelpOpener.h"
+#include "tests/support/FakeWindowDialogs.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "BinaryFile.h"
+#include "files/BinaryFile.h"
 
 namespace korvel {
 

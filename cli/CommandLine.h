@@ -6,8 +6,8 @@
 #include <variant>
 #include <vector>
 
-#include "Direction.h"
-#include "FileQueue.h"
+#include "cipher/Direction.h"
+#include "queue/FileQueue.h"
 
 namespace korvel {
 

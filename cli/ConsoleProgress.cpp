@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "FileError.h"
+#include "files/FileError.h"
 
 namespace korvel {
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "QueueObserver.h"
-#include "TransferPace.h"
+#include "queue/QueueObserver.h"
+#include "queue/TransferPace.h"
 
 namespace korvel {
 

@@ -7,13 +7,13 @@
 
 #include "CommandLine.h"
 #include "ConsoleProgress.h"
-#include "DecryptionCheck.h"
-#include "FileError.h"
-#include "KeyFingerprint.h"
-#include "PasswordRule.h"
-#include "RunMessages.h"
-#include "SourceGathering.h"
 #include "Terminal.h"
+#include "cipher/PasswordRule.h"
+#include "files/FileError.h"
+#include "headcheck/DecryptionCheck.h"
+#include "headcheck/KeyFingerprint.h"
+#include "queue/SourceGathering.h"
+#include "run/RunMessages.h"
 
 namespace {
 

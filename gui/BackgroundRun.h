@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include "CipherRun.h"
+#include "run/CipherRun.h"
 
 namespace korvel {
 

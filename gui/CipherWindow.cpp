@@ -12,17 +12,17 @@
 #include <QPushButton>
 
 #include "BannerBox.h"
-#include "DecryptionCheck.h"
 #include "FileSetTexts.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
-#include "KeyFingerprint.h"
 #include "NativePath.h"
 #include "PasswordCheck.h"
 #include "SourceDropTarget.h"
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
+#include "headcheck/DecryptionCheck.h"
+#include "headcheck/KeyFingerprint.h"
 
 namespace korvel {
 

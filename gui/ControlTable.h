@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "Direction.h"
+#include "cipher/Direction.h"
 
 namespace korvel {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "FileQueue.h"
+#include "queue/FileQueue.h"
 
 namespace korvel {
 

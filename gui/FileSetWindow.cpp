@@ -15,17 +15,17 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "DecryptionCheck.h"
-#include "FileError.h"
 #include "FileSetTexts.h"
-#include "KeyFingerprint.h"
 #include "NativePath.h"
 #include "PasswordCheck.h"
-#include "RunMessages.h"
-#include "SourceGathering.h"
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
+#include "files/FileError.h"
+#include "headcheck/DecryptionCheck.h"
+#include "headcheck/KeyFingerprint.h"
+#include "queue/SourceGathering.h"
+#include "run/RunMessages.h"
 
 namespace korvel {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FileSetRun.h"
-#include "TransferPace.h"
+#include "queue/TransferPace.h"
 
 class QLabel;
 class QLineEdit;

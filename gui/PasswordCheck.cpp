@@ -1,8 +1,8 @@
 #include "PasswordCheck.h"
 
-#include "PasswordRule.h"
-#include "RunMessages.h"
 #include "WindowTexts.h"
+#include "cipher/PasswordRule.h"
+#include "run/RunMessages.h"
 
 namespace korvel {
 

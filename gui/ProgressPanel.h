@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ControlTable.h"
-#include "RunNotifications.h"
+#include "run/RunNotifications.h"
 
 class QProgressBar;
 class QWidget;

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "RunNotifications.h"
+#include "run/RunNotifications.h"
 
 namespace korvel {
 

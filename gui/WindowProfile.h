@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "Direction.h"
+#include "cipher/Direction.h"
 
 namespace korvel {
 

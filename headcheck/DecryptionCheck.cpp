@@ -3,12 +3,12 @@
 #include <QString>
 #include <algorithm>
 
-#include "BinaryFile.h"
-#include "CiphertextHeader.h"
-#include "FileError.h"
 #include "HeadJudge.h"
-#include "KeyFileReader.h"
-#include "Keystream.h"
+#include "cipher/CiphertextHeader.h"
+#include "cipher/KeyFileReader.h"
+#include "cipher/Keystream.h"
+#include "files/BinaryFile.h"
+#include "files/FileError.h"
 
 namespace korvel {
 

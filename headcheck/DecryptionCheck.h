@@ -1,7 +1,7 @@
 #pragma once
 
 #include "HeadJudgement.h"
-#include "RunRequest.h"
+#include "run/RunRequest.h"
 
 namespace korvel {
 

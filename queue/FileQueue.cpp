@@ -5,11 +5,11 @@
 #include <system_error>
 #include <utility>
 
-#include "CipherRun.h"
-#include "FileError.h"
-#include "FileSystemCalls.h"
 #include "QueueMessages.h"
-#include "RunMessages.h"
+#include "files/FileError.h"
+#include "files/FileSystemCalls.h"
+#include "run/CipherRun.h"
+#include "run/RunMessages.h"
 
 namespace korvel {
 

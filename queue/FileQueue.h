@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "CommitGroup.h"
-#include "KeyFileReader.h"
-#include "LeftoverNames.h"
 #include "QueueEntry.h"
 #include "QueueObserver.h"
-#include "RunRequest.h"
+#include "cipher/KeyFileReader.h"
+#include "files/CommitGroup.h"
+#include "files/LeftoverNames.h"
+#include "run/RunRequest.h"
 
 namespace korvel {
 

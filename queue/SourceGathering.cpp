@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <system_error>
 
-#include "FileError.h"
-#include "PathIdentity.h"
 #include "QueueMessages.h"
+#include "files/FileError.h"
+#include "files/PathIdentity.h"
 
 namespace korvel {
 

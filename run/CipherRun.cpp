@@ -6,20 +6,20 @@
 #include <memory>
 #include <optional>
 
-#include "BinaryFile.h"
 #include "BlockBuffer.h"
-#include "CiphertextHeader.h"
-#include "CommitGroup.h"
-#include "FileError.h"
-#include "FileSystemCalls.h"
-#include "KeyFileReader.h"
-#include "Keystream.h"
-#include "PasswordRule.h"
-#include "PathIdentity.h"
 #include "RunMessages.h"
-#include "TemporaryTarget.h"
 #include "TransformingReader.h"
-#include "VolumeLimits.h"
+#include "cipher/CiphertextHeader.h"
+#include "cipher/KeyFileReader.h"
+#include "cipher/Keystream.h"
+#include "cipher/PasswordRule.h"
+#include "files/BinaryFile.h"
+#include "files/CommitGroup.h"
+#include "files/FileError.h"
+#include "files/FileSystemCalls.h"
+#include "files/PathIdentity.h"
+#include "files/TemporaryTarget.h"
+#include "files/VolumeLimits.h"
 
 namespace korvel {
 

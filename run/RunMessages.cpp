@@ -1,6 +1,6 @@
 #include "RunMessages.h"
 
-#include "FileError.h"
+#include "files/FileError.h"
 
 namespace korvel {
 

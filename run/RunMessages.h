@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "Direction.h"
-#include "FileMessages.h"
-#include "PasswordRule.h"
+#include "cipher/Direction.h"
+#include "cipher/PasswordRule.h"
+#include "files/FileMessages.h"
 
 namespace korvel {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "Direction.h"
 #include "RunFlags.h"
+#include "cipher/Direction.h"
 
 namespace korvel {
 

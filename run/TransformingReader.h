@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "BinaryFile.h"
 #include "BlockBuffer.h"
-#include "Keystream.h"
+#include "cipher/Keystream.h"
+#include "files/BinaryFile.h"
 
 namespace korvel {
 

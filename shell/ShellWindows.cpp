@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
-#include "DecryptWindow.h"
-#include "EncryptWindow.h"
-#include "SourceDropTarget.h"
 #include "StartWindow.h"
+#include "gui/DecryptWindow.h"
+#include "gui/EncryptWindow.h"
+#include "gui/SourceDropTarget.h"
 
 namespace korvel {
 

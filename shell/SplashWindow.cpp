@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "InstanceLock.h"
-#include "WindowCentring.h"
 #include "WindowNavigator.h"
+#include "gui/WindowCentring.h"
 
 namespace korvel {
 

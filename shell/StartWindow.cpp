@@ -4,8 +4,8 @@
 #include <QIcon>
 #include <QPushButton>
 
-#include "WindowCentring.h"
 #include "WindowNavigator.h"
+#include "gui/WindowCentring.h"
 
 namespace korvel {
 

@@ -1,15 +1,15 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "ChineseTranslations.h"
-#include "ChmHelpOpener.h"
 #include "CommandLineFiles.h"
 #include "FileHandOver.h"
 #include "InstanceLock.h"
 #include "ProgramLocale.h"
-#include "QtWindowDialogs.h"
 #include "ShellWindows.h"
 #include "SplashWindow.h"
+#include "gui/ChineseTranslations.h"
+#include "gui/QtWindowDialogs.h"
+#include "shell/help/ChmHelpOpener.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

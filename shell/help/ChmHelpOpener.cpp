@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "WindowDialogs.h"
-#include "WindowTexts.h"
+#include "gui/WindowDialogs.h"
+#include "gui/WindowTexts.h"
 
 #ifdef Q_OS_WIN
 #include <QDesktopServices>

@@ -3,7 +3,7 @@
 #include <QtGlobal>
 #include <memory>
 
-#include "HelpOpener.h"
+#include "gui/HelpOpener.h"
 
 namespace korvel {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "CipherTestSupport.h"
-#include "KeyFileReader.h"
-#include "Keystream.h"
-#include "KeystreamKernel.h"
-#include "RandomInRange.h"
+#include "cipher/KeyFileReader.h"
+#include "cipher/Keystream.h"
+#include "cipher/KeystreamKernel.h"
+#include "cipher/RandomInRange.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -17,11 +17,11 @@
 #include <random>
 #include <thread>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "FileError.h"
-#include "RunMessages.h"
-#include "TemporaryTarget.h"
+#include "files/FileError.h"
+#include "files/TemporaryTarget.h"
+#include "run/CipherRun.h"
+#include "run/RunMessages.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "TemporaryTarget.h"
+#include "files/TemporaryTarget.h"
+#include "run/CipherRun.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "FileError.h"
-#include "RunMessages.h"
-#include "TargetFolder.h"
-#include "TemporaryTarget.h"
-#include "WindowsReason.h"
+#include "files/FileError.h"
+#include "files/TargetFolder.h"
+#include "files/TemporaryTarget.h"
+#include "files/WindowsReason.h"
+#include "run/CipherRun.h"
+#include "run/RunMessages.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
-#include "ControlTable.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/ControlTable.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

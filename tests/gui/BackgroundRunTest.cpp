@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "BackgroundRun.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/BackgroundRun.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -1,9 +1,9 @@
 #include <QStringList>
 
-#include "DialogFilter.h"
-#include "FolderPaths.h"
-#include "MessageWrapping.h"
 #include "gtest/gtest.h"
+#include "gui/DialogFilter.h"
+#include "gui/FolderPaths.h"
+#include "gui/MessageWrapping.h"
 
 namespace korvel {
 namespace {

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "CipherRun.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "run/CipherRun.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -2,8 +2,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -6,15 +6,15 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-#include "CipherTestSupport.h"
-#include "FileError.h"
-#include "FileQueue.h"
-#include "FileSetTexts.h"
-#include "NativePath.h"
-#include "SourceDropTarget.h"
-#include "SourceGathering.h"
-#include "WindowHarness.h"
+#include "files/FileError.h"
 #include "gtest/gtest.h"
+#include "gui/FileSetTexts.h"
+#include "gui/NativePath.h"
+#include "gui/SourceDropTarget.h"
+#include "queue/FileQueue.h"
+#include "queue/SourceGathering.h"
+#include "tests/support/CipherTestSupport.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <tuple>
 
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

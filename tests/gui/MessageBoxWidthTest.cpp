@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QFontMetrics>
 
-#include "TitleFittingMessageBox.h"
 #include "gtest/gtest.h"
+#include "gui/TitleFittingMessageBox.h"
 
 namespace korvel::testing {
 namespace {

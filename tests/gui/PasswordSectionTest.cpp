@@ -2,9 +2,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include "PasswordCheck.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/PasswordCheck.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "SourceDropTarget.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/SourceDropTarget.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -8,10 +8,10 @@
 #include <QSpontaneKeyEvent>
 #include <QTest>
 
-#include "EncryptWindow.h"
-#include "WindowCentring.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/EncryptWindow.h"
+#include "gui/WindowCentring.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <set>
 
-#include "BannerBox.h"
-#include "ControlTable.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/BannerBox.h"
+#include "gui/ControlTable.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "RunMessages.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "run/RunMessages.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

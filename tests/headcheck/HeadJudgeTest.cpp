@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "HeadJudge.h"
-#include "Keystream.h"
-#include "KeystreamKernel.h"
+#include "cipher/Keystream.h"
+#include "cipher/KeystreamKernel.h"
+#include "headcheck/HeadJudge.h"
 
 namespace korvel {
 namespace {

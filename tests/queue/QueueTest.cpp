@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <fstream>
 
-#include "CipherTestSupport.h"
-#include "CiphertextHeader.h"
-#include "CommitGroup.h"
-#include "FileError.h"
-#include "FileQueue.h"
-#include "QueueMessages.h"
-#include "RunMessages.h"
-#include "SourceGathering.h"
+#include "cipher/CiphertextHeader.h"
+#include "files/CommitGroup.h"
+#include "files/FileError.h"
+#include "queue/FileQueue.h"
+#include "queue/QueueMessages.h"
+#include "queue/SourceGathering.h"
+#include "run/RunMessages.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

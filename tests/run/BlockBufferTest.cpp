@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "BlockBuffer.h"
+#include "run/BlockBuffer.h"
 
 namespace korvel::test {
 namespace {

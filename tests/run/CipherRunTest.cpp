@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "BlockBuffer.h"
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "RunMessages.h"
+#include "run/BlockBuffer.h"
+#include "run/CipherRun.h"
+#include "run/RunMessages.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

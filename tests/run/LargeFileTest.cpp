@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "BinaryFile.h"
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
+#include "files/BinaryFile.h"
+#include "run/CipherRun.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <clocale>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "FileError.h"
+#include "files/FileError.h"
+#include "run/CipherRun.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -10,10 +10,10 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
-#include "FileError.h"
-#include "RunMessages.h"
+#include "files/FileError.h"
+#include "run/CipherRun.h"
+#include "run/RunMessages.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

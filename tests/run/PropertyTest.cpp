@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
+#include "run/CipherRun.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "BlockBuffer.h"
-#include "CipherRun.h"
-#include "CipherTestSupport.h"
+#include "run/BlockBuffer.h"
+#include "run/CipherRun.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "BlockBuffer.h"
-#include "CipherTestSupport.h"
-#include "FileError.h"
-#include "KeyFileReader.h"
-#include "Keystream.h"
-#include "RunMessages.h"
-#include "TransformingReader.h"
+#include "cipher/KeyFileReader.h"
+#include "cipher/Keystream.h"
+#include "files/FileError.h"
+#include "run/BlockBuffer.h"
+#include "run/RunMessages.h"
+#include "run/TransformingReader.h"
+#include "tests/support/CipherTestSupport.h"
 
 namespace korvel::test {
 namespace {

@@ -8,12 +8,12 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "CommandLineFiles.h"
-#include "FakeHelpOpener.h"
-#include "FakeWindowDialogs.h"
-#include "ShellWindows.h"
-#include "SourceDropTarget.h"
-#include "StartWindow.h"
+#include "gui/SourceDropTarget.h"
+#include "shell/CommandLineFiles.h"
+#include "shell/ShellWindows.h"
+#include "shell/StartWindow.h"
+#include "tests/support/FakeHelpOpener.h"
+#include "tests/support/FakeWindowDialogs.h"
 
 namespace korvel {
 namespace {

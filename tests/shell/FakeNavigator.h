@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "WindowNavigator.h"
+#include "shell/WindowNavigator.h"
 
 namespace korvel {
 

@@ -3,8 +3,8 @@
 #include <QTest>
 #include <thread>
 
-#include "FileHandOver.h"
 #include "gtest/gtest.h"
+#include "shell/FileHandOver.h"
 
 #ifndef _WIN32
 #include <sys/socket.h>

@@ -1,4 +1,4 @@
-#include "InstanceLock.h"
+#include "shell/InstanceLock.h"
 
 #include <gtest/gtest.h>
 

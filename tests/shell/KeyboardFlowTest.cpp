@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CipherWindow.h"
-#include "FakeHelpOpener.h"
-#include "FakeWindowDialogs.h"
-#include "Printers.h"
-#include "ShellWindows.h"
+#include "gui/CipherWindow.h"
+#include "shell/ShellWindows.h"
+#include "tests/support/FakeHelpOpener.h"
+#include "tests/support/FakeWindowDialogs.h"
+#include "tests/support/Printers.h"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ShellWindows.h"
+#include "shell/ShellWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DecryptWindow.h"
-#include "EncryptWindow.h"
 #include "EventLoopRun.h"
-#include "FakeHelpOpener.h"
-#include "FakeWindowDialogs.h"
-#include "InstanceLock.h"
-#include "SplashWindow.h"
-#include "StartWindow.h"
+#include "gui/DecryptWindow.h"
+#include "gui/EncryptWindow.h"
+#include "shell/InstanceLock.h"
+#include "shell/SplashWindow.h"
+#include "shell/StartWindow.h"
+#include "tests/support/FakeHelpOpener.h"
+#include "tests/support/FakeWindowDialogs.h"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "SplashWindow.h"
+#include "shell/SplashWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "EventLoopRun.h"
 #include "FakeNavigator.h"
-#include "InstanceLock.h"
+#include "shell/InstanceLock.h"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "StartWindow.h"
+#include "shell/StartWindow.h"
 
 #include <gtest/gtest.h>
 

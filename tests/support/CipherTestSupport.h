@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "RunNotifications.h"
+#include "run/RunNotifications.h"
 
 namespace korvel::test {
 

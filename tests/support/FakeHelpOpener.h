@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "HelpOpener.h"
+#include "gui/HelpOpener.h"
 
 namespace korvel::testing {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "WindowDialogs.h"
+#include "gui/WindowDialogs.h"
 
 namespace korvel::testing {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "Direction.h"
+#include "cipher/Direction.h"
 
 // Readable failure output for Qt's strings.
 inline void PrintTo(const QString& text, std::ostream* out) {

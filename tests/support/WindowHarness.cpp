@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "DecryptWindow.h"
-#include "EncryptWindow.h"
 #include "gtest/gtest.h"
+#include "gui/DecryptWindow.h"
+#include "gui/EncryptWindow.h"
 
 namespace korvel::testing {
 

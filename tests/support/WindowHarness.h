@@ -4,11 +4,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "CipherWindow.h"
 #include "FakeHelpOpener.h"
 #include "FakeWindowDialogs.h"
 #include "Printers.h"
 #include "WriteLatch.h"
+#include "gui/CipherWindow.h"
 
 class QAbstractButton;
 class QLineEdit;

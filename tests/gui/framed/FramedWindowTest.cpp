@@ -12,9 +12,9 @@
 #include <QTest>
 #include <QUrl>
 
-#include "WindowCentring.h"
-#include "WindowHarness.h"
 #include "gtest/gtest.h"
+#include "gui/WindowCentring.h"
+#include "tests/support/WindowHarness.h"
 
 namespace korvel::testing {
 namespace {

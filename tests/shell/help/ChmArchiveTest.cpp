@@ -1,4 +1,4 @@
-#include "ChmArchive.h"
+#include "shell/help/ChmArchive.h"
 
 #include <gtest/gtest.h>
 

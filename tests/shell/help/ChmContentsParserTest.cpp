@@ -1,4 +1,4 @@
-#include "ChmContentsParser.h"
+#include "shell/help/ChmContentsParser.h"
 
 #include <gtest/gtest.h>
 

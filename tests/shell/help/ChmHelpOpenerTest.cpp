@@ -1,4 +1,4 @@
-#include "ChmHelpOpener.h"
+#include "shell/help/ChmHelpOpener.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <QTest>
 #include <QWidget>
 
-#include "ChmTextBrowser.h"
-#include "ChmViewerWindow.h"
-#include "FakeWindowDialogs.h"
-#include "Printers.h"
+#include "shell/help/ChmTextBrowser.h"
+#include "shell/help/ChmViewerWindow.h"
+#include "tests/support/FakeWindowDialogs.h"
+#include "tests/support/Printers.h"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ChmViewerWindow.h"
+#include "shell/help/ChmViewerWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
-#include "ChmTextBrowser.h"
+#include "shell/help/ChmTextBrowser.h"
 
 namespace korvel {
 namespace {

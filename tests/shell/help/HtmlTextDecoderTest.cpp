@@ -1,4 +1,4 @@
-#include "HtmlTextDecoder.h"
+#include "shell/help/HtmlTextDecoder.h"
 
 #include <gtest/gtest.h>
 
