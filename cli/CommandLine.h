@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,12 +25,17 @@ struct CliOptions {
     std::vector<std::filesystem::path> paths;
 };
 
+// -h, --help or --version: the text goes to standard output, and the program ends with status 0.
+struct ShownText {
+    std::string text;
+};
+
 struct UsageError {
     std::string message;
 };
 
-// The arguments after the program's name, as UTF-8 (or the system's encoding on POSIX).
-std::variant<CliOptions, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
+// The arguments after the program's name, as NativeArguments takes them.
+std::variant<CliOptions, ShownText, UsageError> ParseCommandLine(const QStringList& arguments);
 
 inline constexpr const char* kCliUsage =
     "用法：korvel-cli encrypt|decrypt [--key 密钥文件] --to 目标文件夹 [--password-stdin]\n"

@@ -7,6 +7,7 @@
 
 #include "CommandLine.h"
 #include "ConsoleProgress.h"
+#include "NativeArguments.h"
 #include "Terminal.h"
 #include "cipher/PasswordRule.h"
 #include "files/FileError.h"
@@ -101,11 +102,11 @@ int Run(const CliOptions& options) {
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     Terminal::UseUtf8();
-    std::vector<std::string> arguments;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        arguments.push_back(argument.toStdString());
-    }
-    const auto parsed = ParseCommandLine(arguments);
+    const auto parsed = ParseCommandLine(NativeArguments::Of(argc, argv));
     if (const auto* error = std::get_if<UsageError>(&parsed)) return Usage(error->message);
+    if (const auto* shown = std::get_if<ShownText>(&parsed)) {
+        std::cout << shown->text << std::flush;
+        return kAllDone;
+    }
     return Run(std::get<CliOptions>(parsed));
 }
