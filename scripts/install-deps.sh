@@ -14,6 +14,7 @@ packages=(
     fonts-noto-cjk
     locales libc-l10n
     xvfb openbox xdotool x11-utils
+    python3
 )
 
 as_root=()
