@@ -44,10 +44,36 @@ if [ -n "$(find "$work/wrong" -type f 2>/dev/null)" ]; then
     failures=$((failures + 1))
 fi
 row 0 "wrong password, forced" "Xecret 1" decrypt --to "$work/forced" --force "$work/enc/project"
+# Both texts come out wrong, and each is named.
+if [ "$(grep -c '^已解密，但结果看起来不对：' "$work/stderr")" -ne 2 ]; then
+    echo "FAIL wrong password, forced: not every doubted file named"
+    sed 's/^/    /' "$work/stderr"
+    failures=$((failures + 1))
+fi
 row 0 "decrypt" "Secret 1" decrypt --to "$work/back" "$work/enc/project"
 same "decrypted text" "$work/project/a.txt" "$work/back/project/a.txt"
 same "decrypted tree" "$work/project/notes/b.txt" "$work/back/project/notes/b.txt"
 KEY="$work/none" row 1 "missing key file" "Secret 1" encrypt --to "$work/enc2" "$work/project"
+
+# A name that is not UTF-8, given as an argument: the file system's bytes, as they are.
+latin1=$'caf\xe9.txt'
+cp "$work/project/a.txt" "$work/$latin1"
+row 0 "encrypt a Latin-1 name" "Secret 1" encrypt --to="$work/enc3" "$work/$latin1"
+row 0 "decrypt a Latin-1 name" "Secret 1" decrypt --to="$work/back3" "$work/enc3/$latin1"
+same "decrypted Latin-1 name" "$work/$latin1" "$work/back3/$latin1"
+
+# Help and version on standard output, status 0, whatever else is on the line.
+for option in -h --help --version; do
+    "$cli" decrypt --to "$work/none" "$option" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+    if [ "$status" -ne 0 ] || [ ! -s "$work/stdout" ] || [ -s "$work/stderr" ]; then
+        echo "FAIL $option: exit $status, expected 0 with standard output only"
+        failures=$((failures + 1))
+    fi
+done
+"$cli" --help | grep -q '^用法：korvel-cli encrypt|decrypt' ||
+    { echo "FAIL --help: no usage"; failures=$((failures + 1)); }
+row 2 "unknown command" "Secret 1" --to "$work/enc" "$work/project"
 
 [ "$failures" -eq 0 ] && echo "korvel-cli: every exit status as expected"
 exit $((failures > 0))
