@@ -21,8 +21,9 @@ std::string Duration(double seconds) {
 
 }  // namespace
 
-ConsoleProgress::ConsoleProgress(bool onTerminal, bool decryptDoubted)
-    : onTerminal_(onTerminal), decryptDoubted_(decryptDoubted) {}
+ConsoleProgress::ConsoleProgress(bool onTerminal, bool force)
+    : onTerminal_(onTerminal),
+      answerToDoubt_(force ? DoubtDecision::DecryptAll : DoubtDecision::StopHere) {}
 
 void ConsoleProgress::EntryChanged(std::size_t, const QueueEntry& entry) {
     if (entry.state == EntryState::Failed) {
@@ -54,7 +55,7 @@ void ConsoleProgress::BytesDone(std::uint64_t done, std::uint64_t total) {
 DoubtDecision ConsoleProgress::AskAboutDoubtfulResult(const QueueEntry& entry) {
     ClearProgressLine();
     std::cerr << "解密结果看起来不对：" << PathText(entry.source) << "\n";
-    return decryptDoubted_ ? DoubtDecision::DecryptAll : DoubtDecision::StopHere;
+    return answerToDoubt_;
 }
 
 void ConsoleProgress::Finish() { ClearProgressLine(); }

@@ -12,7 +12,9 @@ namespace korvel {
 // terminal also the progress with speed and time left, the files skipped, and a summary line.
 class ConsoleProgress : public QueueObserver {
 public:
-    ConsoleProgress(bool onTerminal, bool decryptDoubted);
+    // force (--force): the answer to the set's question about a doubtful file is to decrypt every
+    // file, whatever its head looks like; otherwise the set stops there.
+    ConsoleProgress(bool onTerminal, bool force);
 
     void EntryChanged(std::size_t index, const QueueEntry& entry) override;
     void BytesDone(std::uint64_t done, std::uint64_t total) override;
@@ -25,7 +27,7 @@ private:
     void ClearProgressLine();
 
     const bool onTerminal_;
-    const bool decryptDoubted_;
+    const DoubtDecision answerToDoubt_;
     TransferPace pace_;
     std::chrono::steady_clock::time_point lastShown_;
     bool progressShown_ = false;
