@@ -18,7 +18,7 @@ bool IsEscapedByte(QChar character) {
 // the bytes that are not with U+FFFD, and so loses them.
 QString ArgumentText(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8(bytes);
+    QString decoded = utf8(bytes);
     if (!utf8.hasError()) return decoded;
     QString escaped;
     for (const char byte : bytes) {
