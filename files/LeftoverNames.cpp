@@ -2,14 +2,12 @@
 
 #include <system_error>
 
-#include "TemporaryTarget.h"
-
 namespace korvel {
 
 namespace fs = std::filesystem;
 
 std::vector<fs::path> LeftoverNames::List(const fs::path& folder) {
-    const fs::path::string_type mark = fs::path(TemporaryTarget::kNameMark).native();
+    const fs::path::string_type mark = fs::path(kNameMark).native();
     std::vector<fs::path> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {

@@ -6,9 +6,12 @@
 namespace korvel {
 
 // The names in a folder that may be leftovers of runs that died: those with the temporary
-// file's mark (TemporaryTarget::kNameMark). Each run sweeps its target's leftovers from them.
+// files' mark. Each run sweeps its target's leftovers from them (TemporaryTarget).
 class LeftoverNames {
 public:
+    // The mark in every temporary file's name, e.g. "report.pdf.korvel-3fa2c1.part".
+    static constexpr const char* kNameMark = ".korvel-";
+
     // Lists the folder now; names that cannot be listed are left out.
     static std::vector<std::filesystem::path> List(const std::filesystem::path& folder);
 

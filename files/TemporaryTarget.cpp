@@ -33,7 +33,7 @@ std::string RandomSuffix() {
 // "<name>.korvel-XXXXXX.part", or ".korvel-XXXXXX.part" where that would be too long a name for
 // the folder, so that a file with a name near the limit can still be replaced.
 fs::path::string_type NamePrefixFor(const fs::path& target, std::size_t nameLimit) {
-    const fs::path::string_type mark = fs::path(TemporaryTarget::kNameMark).native();
+    const fs::path::string_type mark = fs::path(LeftoverNames::kNameMark).native();
     const std::size_t rest = kSuffixDigits + fs::path(kNameEnd).native().size();
     const fs::path::string_type full = target.native() + mark;
     return full.size() + rest <= nameLimit ? full : mark;

@@ -63,8 +63,6 @@ public:
     // Closes and removes the file; safe to call more than once.
     void Discard() noexcept;
 
-    // The mark in every temporary file's name, e.g. "report.pdf.korvel-3fa2c1.part".
-    static constexpr const char* kNameMark = ".korvel-";
     // Whether `name` is one this class gives temporary files for `target` (a file name in the
     // target's folder) in a folder whose names may be nameLimit long.
     static bool IsTemporaryNameFor(const std::filesystem::path& name,

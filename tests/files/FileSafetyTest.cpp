@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "files/FileError.h"
+#include "files/LeftoverNames.h"
 #include "files/TemporaryTarget.h"
 #include "run/CipherRun.h"
 #include "run/RunMessages.h"
@@ -268,8 +269,7 @@ TEST_F(FileSafetyTest, TheTemporaryFileIsPrivateFromItsFirstByte) {
         waitpid(child, nullptr, 0);
         EXPECT_EQ(modes, std::vector<mode_t>{0600});
         for (const auto& name : folder.Listing()) {
-            if (name.find(TemporaryTarget::kNameMark) != std::string::npos)
-                fs::remove(folder / name);
+            if (name.find(LeftoverNames::kNameMark) != std::string::npos) fs::remove(folder / name);
         }
     }
 }
