@@ -1,7 +1,6 @@
 #include "FileQueue.h"
 
 #include <algorithm>
-#include <future>
 #include <system_error>
 #include <utility>
 
@@ -198,24 +197,21 @@ bool FileQueue::Pending(const QueueEntry& entry) const {
            std::any_of(committing_.entries.begin(), committing_.entries.end(), same);
 }
 
-// The group commits on a thread of its own while the next one fills: its waits for the disk
+// The group commits on the set's commit thread while the next one fills: its waits for the disk
 // overlap the next files' runs. One group commits at a time, so the order of commits is the order
 // of the files, and at most two groups' files are open.
 void FileQueue::StartCommit(QueueObserver& observer) {
     FinishCommit(observer);
     if (pending_.empty()) return;
-    committing_.group = std::make_unique<CommitGroup>(std::move(group_));
+    auto full = std::make_unique<CommitGroup>(std::move(group_));
     group_ = CommitGroup();
     committing_.entries = std::exchange(pending_, {});
-    committing_.failures =
-        std::async(std::launch::async | std::launch::deferred,
-                   [group = committing_.group.get()] { return group->Commit(); });
+    committing_.failures = commitThread_.Commit(std::move(full));
 }
 
 void FileQueue::FinishCommit(QueueObserver& observer) {
-    if (!committing_.group) return;
-    const std::vector<std::optional<FileError>> failures = committing_.failures.get();
-    committing_.group.reset();
+    if (!committing_.failures.valid()) return;
+    const CommitThread::Failures failures = committing_.failures.get();
     const std::vector<std::size_t> entries = std::exchange(committing_.entries, {});
     for (std::size_t member = 0; member < entries.size(); ++member) {
         if (failures[member]) {

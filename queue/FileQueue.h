@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CommitThread.h"
 #include "QueueEntry.h"
 #include "QueueObserver.h"
 #include "cipher/KeyFileReader.h"
@@ -41,9 +42,9 @@ struct QueueSummary {
 // promise of a single run: the private temporary file, the atomic replace, leftovers swept, the
 // key file and special files refused. A file that fails does not stop the others; a cancel stops
 // the set after the current file's temporary file is removed, and finished files are kept.
-// Small files are committed in groups (CommitGroup), each on a thread of its own while the next
-// group's files run: each file is reported done once its group is on disk, with its target in
-// place.
+// Small files are committed in groups (CommitGroup), on a thread of the set's own (CommitThread)
+// while the next group's files run: each file is reported done once its group is on disk, with its
+// target in place.
 class FileQueue {
 public:
     FileQueue(std::vector<QueueEntry> entries, QueueSettings settings);
@@ -80,15 +81,16 @@ private:
     unsigned creationMask_;
     std::vector<std::size_t> pending_;  // the entries whose targets wait in the group, in order
     struct Committing {
-        std::unique_ptr<CommitGroup> group;
         std::vector<std::size_t> entries;
-        std::future<std::vector<std::optional<FileError>>> failures;
+        std::future<CommitThread::Failures> failures;
     } committing_;  // the group before, while it commits
     std::filesystem::path lastFolderMade_;
 
     std::atomic<bool> cancelled_ = false;
     std::mutex currentMutex_;
     std::shared_ptr<RunFlags> currentFlags_;
+    // Last, so that it ends, committing what it was handed, before the set's other members go.
+    CommitThread commitThread_;
 };
 
 }  // namespace korvel
