@@ -132,6 +132,11 @@ void TemporaryTarget::Write(const std::uint8_t* buffer, std::size_t count) {
     written_ = true;
 }
 
+void TemporaryTarget::HoldForNextWrite(const std::uint8_t* buffer, std::size_t count) {
+    std::copy_n(buffer, std::min(count, held_.size()), held_.begin());
+    heldCount_ = std::min(count, held_.size());
+}
+
 void TemporaryTarget::WriteHeld() {
     if (heldCount_ == 0) return;
     file_.Write(held_.data(), heldCount_);

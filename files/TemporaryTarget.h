@@ -39,6 +39,10 @@ public:
     // Failures name the target, the file the user asked for. A short first write may be held back
     // until the next write or the commit.
     void Write(const std::uint8_t* buffer, std::size_t count);
+    // Copies up to kMostHeld bytes to go out in front of the next write, in the same system call;
+    // nothing may be held already.
+    void HoldForNextWrite(const std::uint8_t* buffer, std::size_t count);
+    static constexpr std::size_t kMostHeld = 16;
 
     // Gives the file the target's access and flushes the written bytes to disk: all of the commit
     // that can take long, and nothing that touches the target yet.
@@ -85,7 +89,7 @@ private:
     std::filesystem::path
         tempName_;  // the temporary file's name in the folder; empty while unnamed
     BinaryFile file_;
-    std::array<std::uint8_t, 16> held_{};
+    std::array<std::uint8_t, kMostHeld> held_{};
     std::size_t heldCount_ = 0;
     bool written_ = false;
     bool accessGiven_ = false;

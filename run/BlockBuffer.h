@@ -10,7 +10,8 @@ namespace korvel {
 // The system copies every block into it and out of it again, and those two copies are most of a
 // run's time. An ordinary heap block of this size starts 16 bytes into a page, so on some
 // processors both copies run misaligned against the file's pages, at well under full speed. This
-// buffer starts on a page boundary, as the file's pages do.
+// buffer starts on a page boundary, as the file's pages do (the reading ring places its blocks half
+// a page in: TransformingReader.cpp says why).
 class BlockBuffer {
 public:
     // Large enough that the two system calls per block cost nothing beside the copies, small

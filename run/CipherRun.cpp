@@ -52,6 +52,7 @@ private:
     bool Encrypting() const { return request_.direction == Direction::Encrypt; }
     RunResult Process();
     void WriteHeader(TemporaryTarget& target);
+    void WriteBlock(TemporaryTarget& target, const TransformingReader::Block& block, bool last);
     void BeforeTargetWrite() const {
         if (beforeTargetWrite_) beforeTargetWrite_();
     }
@@ -125,13 +126,7 @@ RunResult Run::Process() {
     const std::uint64_t dataCount = Encrypting() ? sourceLength_ : PlaintextLengthOf(sourceLength_);
     if (!Encrypting()) source.Seek(std::min(sourceLength_, kHeaderSize));
 
-    // The header shifts a ciphertext by ten bytes. A first block that much shorter puts every later
-    // write on a block boundary of the target, where the system's copy into the file's pages runs
-    // aligned; otherwise each write starts ten bytes into a page.
-    const std::size_t firstCount = Encrypting() && dataCount > BlockBuffer::kRunBlockSize
-                                       ? BlockBuffer::kRunBlockSize - kHeaderSize
-                                       : BlockBuffer::kRunBlockSize;
-    TransformingReader blocks(source, keystream, dataCount, firstCount,
+    TransformingReader blocks(source, keystream, dataCount, BlockBuffer::kRunBlockSize,
                               TransformingReader::WorthReadingAhead(source, dataCount));
     for (std::uint64_t done = 0; done < dataCount;) {
         if (InterruptedBetweenBlocks()) {
@@ -140,7 +135,7 @@ RunResult Run::Process() {
         }
         const TransformingReader::Block block = blocks.Next();
         BeforeTargetWrite();
-        target->Write(block.data, block.count);
+        WriteBlock(*target, block, done + block.count >= dataCount);
 
         const Interruption interruption =
             inProgressMode_ ? ReportProgress(done + 1, done + block.count, dataCount)
@@ -213,6 +208,21 @@ RunResult Run::Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& sourc
     RunResult result = Notify(RunOutcome::Completed, texts_.completed, NoticeKind::Information);
     if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
     return result;
+}
+
+// The header shifts a ciphertext by ten bytes against its plaintext. Each block but the last goes
+// out without its last ten bytes, behind the ten held back from the block before (the header, for
+// the first): so every read of the plaintext and every write of the ciphertext starts on a block
+// boundary of its file, where the system's copies run aligned with the file's pages. A write that
+// starts ten bytes into a page costs the system half as much again.
+void Run::WriteBlock(TemporaryTarget& target, const TransformingReader::Block& block, bool last) {
+    if (!Encrypting() || last) {
+        target.Write(block.data, block.count);
+        return;
+    }
+    const std::size_t now = block.count - kHeaderSize;
+    target.Write(block.data, now);
+    target.HoldForNextWrite(block.data + now, kHeaderSize);
 }
 
 void Run::WriteHeader(TemporaryTarget& target) {
