@@ -1,0 +1,62 @@
+#include "AgeEncryptor.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace korvel::age {
+AgeEncryptor::Keys AgeEncryptor::FreshKeys(std::span<const X25519Recipient> recipients) {
+    if (recipients.empty()) throw std::invalid_argument("an age file needs a recipient");
+    FileKey fileKey;
+    primitives::RandomBytes(fileKey);
+    std::vector<Stanza> stanzas;
+    for (const X25519Recipient& recipient : recipients) stanzas.push_back(recipient.Wrap(fileKey));
+    const AgeHeader header(std::move(stanzas), primitives::Hkdf(fileKey, {}, "header"));
+    PayloadCipher::PayloadNonce nonce;
+    primitives::RandomBytes(nonce);
+    Keys keys{header.Encode(), PayloadCipher::PayloadKey(fileKey, nonce)};
+    keys.prefix.insert(keys.prefix.end(), nonce.begin(), nonce.end());
+    return keys;
+}
+
+AgeEncryptor::AgeEncryptor(std::span<const X25519Recipient> recipients)
+    : AgeEncryptor(FreshKeys(recipients)) {}
+
+AgeEncryptor::AgeEncryptor(Keys keys)
+    : prefix_(std::move(keys.prefix)), payloadKey_(keys.payloadKey), cipher_(payloadKey_) {
+    pending_.reserve(PayloadCipher::kChunkSize);
+}
+
+void AgeEncryptor::Write(ByteView plaintext, Bytes& out) {
+    if (finished_) throw std::logic_error("age file written after its end");
+    PutPrefix(out);
+    while (!plaintext.empty()) {
+        // A full chunk waits until more plaintext shows it is not the last.
+        if (pending_.size() == PayloadCipher::kChunkSize) SealPending(false, out);
+        const std::size_t take =
+            std::min(plaintext.size(), PayloadCipher::kChunkSize - pending_.size());
+        pending_.insert(pending_.end(), plaintext.begin(), plaintext.begin() + take);
+        plaintext = plaintext.subspan(take);
+    }
+}
+
+void AgeEncryptor::Finish(Bytes& out) {
+    if (finished_) throw std::logic_error("age file finished twice");
+    PutPrefix(out);
+    SealPending(true, out);
+    finished_ = true;
+}
+
+void AgeEncryptor::PutPrefix(Bytes& out) {
+    if (prefixGiven_) return;
+    out.insert(out.end(), prefix_.begin(), prefix_.end());
+    prefixGiven_ = true;
+}
+
+void AgeEncryptor::SealPending(bool last, Bytes& out) {
+    const std::size_t start = out.size();
+    out.resize(start + pending_.size() + kTagSize);
+    cipher_.SealChunk(counter_++, last, pending_, std::span(out).subspan(start));
+    pending_.clear();
+}
+
+}  // namespace korvel::age

@@ -1,0 +1,142 @@
+#include "Primitives.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/kdf.h>
+#include <openssl/rand.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "AeadContext.h"
+
+namespace korvel::age::primitives {
+namespace {
+
+[[noreturn]] void LibraryFailed(const char* what) {
+    throw std::runtime_error(std::string("libcrypto failed: ") + what);
+}
+
+void Require(int result, const char* what) {
+    if (result <= 0) LibraryFailed(what);
+}
+
+using PkeyPtr = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
+using PkeyContextPtr = std::unique_ptr<EVP_PKEY_CTX, decltype(&EVP_PKEY_CTX_free)>;
+
+PkeyPtr X25519Private(const Key32& secret) {
+    PkeyPtr key(EVP_PKEY_new_raw_private_key(EVP_PKEY_X25519, nullptr, secret.data(), secret.size()),
+                &EVP_PKEY_free);
+    if (!key) LibraryFailed("X25519 private key");
+    return key;
+}
+
+}  // namespace
+
+ByteView View(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+Key32 Hkdf(ByteView ikm, ByteView salt, std::string_view info) {
+    static const Key32 kZeroSalt{};
+    if (salt.empty()) salt = kZeroSalt;
+    PkeyContextPtr context(EVP_PKEY_CTX_new_id(EVP_PKEY_HKDF, nullptr), &EVP_PKEY_CTX_free);
+    if (!context) LibraryFailed("HKDF context");
+    Require(EVP_PKEY_derive_init(context.get()), "HKDF init");
+    Require(EVP_PKEY_CTX_set_hkdf_md(context.get(), EVP_sha256()), "HKDF digest");
+    Require(EVP_PKEY_CTX_set1_hkdf_salt(context.get(), salt.data(), static_cast<int>(salt.size())),
+            "HKDF salt");
+    Require(EVP_PKEY_CTX_set1_hkdf_key(context.get(), ikm.data(), static_cast<int>(ikm.size())),
+            "HKDF key");
+    Require(EVP_PKEY_CTX_add1_hkdf_info(context.get(),
+                                        reinterpret_cast<const unsigned char*>(info.data()),
+                                        static_cast<int>(info.size())),
+            "HKDF info");
+    Key32 out;
+    std::size_t length = out.size();
+    Require(EVP_PKEY_derive(context.get(), out.data(), &length), "HKDF derive");
+    return out;
+}
+
+Key32 HmacSha256(ByteView key, ByteView data) {
+    Key32 out;
+    unsigned int length = 0;
+    if (!HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), data.data(), data.size(),
+              out.data(), &length)) {
+        LibraryFailed("HMAC");
+    }
+    return out;
+}
+
+Key32 Sha256(ByteView data) {
+    Key32 out;
+    Require(EVP_Digest(data.data(), data.size(), out.data(), nullptr, EVP_sha256(), nullptr),
+            "SHA-256");
+    return out;
+}
+
+Key32 Scrypt(std::string_view password, ByteView salt, std::uint64_t n, std::uint32_t r,
+             std::uint32_t p) {
+    // scrypt needs 128 * r * n bytes, above OpenSSL's default limit of 32 MiB; allow twice that.
+    const std::uint64_t maxMemory = 2 * 128 * static_cast<std::uint64_t>(r) * n;
+    Key32 out;
+    Require(EVP_PBE_scrypt(password.data(), password.size(), salt.data(), salt.size(), n, r, p,
+                           maxMemory, out.data(), out.size()),
+            "scrypt");
+    return out;
+}
+
+void RandomBytes(std::span<std::uint8_t> out) {
+    Require(RAND_bytes(out.data(), static_cast<int>(out.size())), "random bytes");
+}
+
+Key32 X25519PublicKey(const Key32& secret) {
+    PkeyPtr key = X25519Private(secret);
+    Key32 out;
+    std::size_t length = out.size();
+    Require(EVP_PKEY_get_raw_public_key(key.get(), out.data(), &length), "X25519 public key");
+    return out;
+}
+
+std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic) {
+    PkeyPtr own = X25519Private(secret);
+    PkeyPtr peer(EVP_PKEY_new_raw_public_key(EVP_PKEY_X25519, nullptr, peerPublic.data(),
+                                             peerPublic.size()),
+                 &EVP_PKEY_free);
+    if (!peer) LibraryFailed("X25519 public key");
+    PkeyContextPtr context(EVP_PKEY_CTX_new(own.get(), nullptr), &EVP_PKEY_CTX_free);
+    if (!context) LibraryFailed("X25519 context");
+    Require(EVP_PKEY_derive_init(context.get()), "X25519 init");
+    Require(EVP_PKEY_derive_set_peer(context.get(), peer.get()), "X25519 peer");
+    Key32 shared;
+    std::size_t length = shared.size();
+    // libcrypto refuses to derive an all-zero secret; the check below holds either way.
+    if (EVP_PKEY_derive(context.get(), shared.data(), &length) <= 0) return std::nullopt;
+    static const Key32 kZero{};
+    if (CRYPTO_memcmp(shared.data(), kZero.data(), shared.size()) == 0) return std::nullopt;
+    return shared;
+}
+
+Bytes Seal(const Key32& key, std::span<const std::uint8_t, 12> nonce, ByteView plaintext) {
+    Bytes out(plaintext.size() + kTagSize);
+    AeadContext context;
+    context.Seal(key, nonce, plaintext, out);
+    return out;
+}
+
+std::optional<Bytes> Open(const Key32& key, std::span<const std::uint8_t, 12> nonce,
+                          ByteView sealed) {
+    if (sealed.size() < kTagSize) return std::nullopt;
+    Bytes out(sealed.size() - kTagSize);
+    AeadContext context;
+    if (!context.Open(key, nonce, sealed, out)) return std::nullopt;
+    return out;
+}
+
+bool ConstantTimeEqual(ByteView a, ByteView b) {
+    return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace korvel::age::primitives
