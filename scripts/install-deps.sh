@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
     libgtest-dev googletest clang-tidy
     zlib1g-dev shared-mime-info
+    libssl-dev age
     libchm-dev fp-utils
     fonts-noto-cjk
     locales libc-l10n

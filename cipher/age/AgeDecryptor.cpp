@@ -48,7 +48,6 @@ FileKey AgeDecryptor::OpenHeader(const AgeHeader& header,
                                  const std::vector<X25519Identity>& identities) {
     const std::vector<Stanza>& stanzas = header.Stanzas();
     CheckScryptAlone(stanzas);
-    // Every X25519 stanza is checked for form, even after one has opened.
     std::optional<FileKey> fileKey = UnwrapAny(header, identities);
     if (!fileKey) {
         const bool hasX25519 = std::any_of(stanzas.begin(), stanzas.end(), [](const Stanza& s) {
@@ -59,8 +58,8 @@ FileKey AgeDecryptor::OpenHeader(const AgeHeader& header,
         }
         throw AgeError(AgeErrorKind::OtherRecipientKind, TypesOf(stanzas));
     }
-    const Key32 expected = primitives::HmacSha256(primitives::Hkdf(*fileKey, {}, "header"),
-                                                  header.MacInput());
+    const Key32 expected =
+        primitives::HmacSha256(primitives::Hkdf(*fileKey, {}, "header"), header.MacInput());
     if (!primitives::ConstantTimeEqual(expected, header.Mac())) {
         throw AgeError(AgeErrorKind::HeaderMacWrong, "the header was changed");
     }
@@ -69,12 +68,16 @@ FileKey AgeDecryptor::OpenHeader(const AgeHeader& header,
 
 void AgeDecryptor::Write(ByteView bytes, Bytes& out) {
     if (stage_ == Stage::Done) throw std::logic_error("age file read after its end");
-    if (stage_ == Stage::Header) bytes = TakeHeader(bytes);
+    Bytes afterHeader;
+    if (stage_ == Stage::Header) {
+        if (!TakeHeader(bytes, afterHeader)) return;
+        bytes = afterHeader;
+    }
     if (stage_ == Stage::Nonce) bytes = TakeNonce(bytes);
     if (stage_ == Stage::Chunks) TakeChunks(bytes, out);
 }
 
-ByteView AgeDecryptor::TakeHeader(ByteView bytes) {
+bool AgeDecryptor::TakeHeader(ByteView bytes, Bytes& afterHeader) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
     AgeHeader::CheckStart(buffer_);
     // The header ends with the first line that starts with "---"; it is parsed once that line is
@@ -89,40 +92,44 @@ ByteView AgeDecryptor::TakeHeader(ByteView bytes) {
         headerSearchFrom_ = macLine != std::string_view::npos
                                 ? macLine
                                 : buffer_.size() - std::min(buffer_.size(), kMacLineStart.size());
-        return {};
+        return false;
     }
     parsed_ = AgeHeader::Parse(buffer_, true);
     fileKey_ = OpenHeader(parsed_->header, identities_);
     stage_ = Stage::Nonce;
-    const std::size_t payloadStart = parsed_->size;
-    buffer_.erase(buffer_.begin(), buffer_.begin() + payloadStart);
-    return {};
+    afterHeader.assign(buffer_.begin() + parsed_->size, buffer_.end());
+    buffer_.clear();
+    return true;
 }
 
 ByteView AgeDecryptor::TakeNonce(ByteView bytes) {
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-    bytes = {};
-    if (buffer_.size() < PayloadCipher::kNonceSize) return bytes;
-    std::copy_n(buffer_.begin(), PayloadCipher::kNonceSize, nonce_.begin());
-    buffer_.erase(buffer_.begin(), buffer_.begin() + PayloadCipher::kNonceSize);
+    const std::size_t take = std::min(bytes.size(), PayloadCipher::kNonceSize - buffer_.size());
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.begin() + take);
+    if (buffer_.size() < PayloadCipher::kNonceSize) return {};
+    std::copy(buffer_.begin(), buffer_.end(), nonce_.begin());
+    buffer_.clear();
     cipher_.emplace(PayloadCipher::PayloadKey(fileKey_, nonce_));
     stage_ = Stage::Chunks;
-    return bytes;  // the rest is in buffer_, where the chunks are read from
+    return bytes.subspan(take);
 }
 
 void AgeDecryptor::TakeChunks(ByteView bytes, Bytes& out) {
-    // A full sealed chunk is opened only once a byte after it shows it is not the last.
-    constexpr std::size_t kHeld = PayloadCipher::kSealedChunkSize + 1;
-    while (true) {
-        while (buffer_.size() >= kHeld) {
-            OpenFullChunk(std::span(buffer_).first(PayloadCipher::kSealedChunkSize), out);
-            buffer_.erase(buffer_.begin(), buffer_.begin() + PayloadCipher::kSealedChunkSize);
-        }
-        if (bytes.empty()) return;
-        const std::size_t take = std::min(bytes.size(), kHeld - buffer_.size());
+    // A full sealed chunk is opened only once a byte after it shows that it is not the last; the
+    // chunk that may be the last waits in buffer_ for more bytes or for Finish.
+    if (!buffer_.empty()) {
+        const std::size_t take =
+            std::min(bytes.size(), PayloadCipher::kSealedChunkSize - buffer_.size());
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.begin() + take);
         bytes = bytes.subspan(take);
+        if (bytes.empty()) return;
+        OpenFullChunk(buffer_, out);
+        buffer_.clear();
     }
+    while (bytes.size() > PayloadCipher::kSealedChunkSize) {
+        OpenFullChunk(bytes.first(PayloadCipher::kSealedChunkSize), out);
+        bytes = bytes.subspan(PayloadCipher::kSealedChunkSize);
+    }
+    buffer_.assign(bytes.begin(), bytes.end());
 }
 
 void AgeDecryptor::OpenFullChunk(ByteView sealed, Bytes& out) {

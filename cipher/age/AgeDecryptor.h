@@ -23,7 +23,8 @@ public:
     explicit AgeDecryptor(std::vector<X25519Identity> identities);
 
     // The file key of a header: unwrapped by one of the identities, and the header MAC checked.
-    static FileKey OpenHeader(const AgeHeader& header, const std::vector<X25519Identity>& identities);
+    static FileKey OpenHeader(const AgeHeader& header,
+                              const std::vector<X25519Identity>& identities);
 
     void Write(ByteView bytes, Bytes& out);
     void Finish(Bytes& out);
@@ -34,7 +35,8 @@ public:
 private:
     enum class Stage { Header, Nonce, Chunks, Done };
 
-    ByteView TakeHeader(ByteView bytes);
+    // True once the header is read and opened; afterHeader then holds the bytes that followed.
+    bool TakeHeader(ByteView bytes, Bytes& afterHeader);
     ByteView TakeNonce(ByteView bytes);
     void TakeChunks(ByteView bytes, Bytes& out);
     void OpenFullChunk(ByteView sealed, Bytes& out);

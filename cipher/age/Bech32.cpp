@@ -66,7 +66,8 @@ std::vector<std::uint8_t> ToFiveBitGroups(std::span<const std::uint8_t> bytes) {
     return groups;
 }
 
-std::optional<std::vector<std::uint8_t>> FromFiveBitGroups(const std::vector<std::uint8_t>& groups) {
+std::optional<std::vector<std::uint8_t>> FromFiveBitGroups(
+    const std::vector<std::uint8_t>& groups) {
     std::vector<std::uint8_t> bytes;
     std::uint32_t bits = 0;
     int bitCount = 0;
@@ -83,8 +84,10 @@ std::optional<std::vector<std::uint8_t>> FromFiveBitGroups(const std::vector<std
 }
 
 bool HasMixedCase(std::string_view text) {
-    const bool lower = std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-    const bool upper = std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    const bool lower =
+        std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    const bool upper =
+        std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     return lower && upper;
 }
 
@@ -92,9 +95,13 @@ bool HasMixedCase(std::string_view text) {
 
 std::string Bech32::Encode(std::string_view humanPart, std::span<const std::uint8_t> bytes,
                            bool upperCase) {
+    return EncodeValues(humanPart, ToFiveBitGroups(bytes), upperCase);
+}
+
+std::string Bech32::EncodeValues(std::string_view humanPart, std::vector<std::uint8_t> values,
+                                 bool upperCase) {
     std::string lowerHuman(humanPart);
     for (char& c : lowerHuman) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::vector<std::uint8_t> values = ToFiveBitGroups(bytes);
     const std::vector<std::uint8_t> checksum = Checksum(lowerHuman, values);
     values.insert(values.end(), checksum.begin(), checksum.end());
     std::string text = lowerHuman + '1';

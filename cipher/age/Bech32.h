@@ -17,7 +17,7 @@ namespace korvel::age {
 class Bech32 {
 public:
     struct Values {
-        std::string humanPart;            // in lower case
+        std::string humanPart;             // in lower case
         std::vector<std::uint8_t> values;  // 5-bit groups, checksum removed
     };
     struct Decoded {
@@ -27,6 +27,8 @@ public:
 
     static std::string Encode(std::string_view humanPart, std::span<const std::uint8_t> bytes,
                               bool upperCase = false);
+    static std::string EncodeValues(std::string_view humanPart, std::vector<std::uint8_t> values,
+                                    bool upperCase = false);
     // The 5-bit groups of a well-formed string with a valid checksum.
     static std::optional<Values> DecodeValues(
         std::string_view text, std::size_t maxLength = std::numeric_limits<std::size_t>::max());

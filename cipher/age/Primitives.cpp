@@ -27,8 +27,9 @@ using PkeyPtr = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
 using PkeyContextPtr = std::unique_ptr<EVP_PKEY_CTX, decltype(&EVP_PKEY_CTX_free)>;
 
 PkeyPtr X25519Private(const Key32& secret) {
-    PkeyPtr key(EVP_PKEY_new_raw_private_key(EVP_PKEY_X25519, nullptr, secret.data(), secret.size()),
-                &EVP_PKEY_free);
+    PkeyPtr key(
+        EVP_PKEY_new_raw_private_key(EVP_PKEY_X25519, nullptr, secret.data(), secret.size()),
+        &EVP_PKEY_free);
     if (!key) LibraryFailed("X25519 private key");
     return key;
 }
@@ -102,9 +103,9 @@ Key32 X25519PublicKey(const Key32& secret) {
 
 std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic) {
     PkeyPtr own = X25519Private(secret);
-    PkeyPtr peer(EVP_PKEY_new_raw_public_key(EVP_PKEY_X25519, nullptr, peerPublic.data(),
-                                             peerPublic.size()),
-                 &EVP_PKEY_free);
+    PkeyPtr peer(
+        EVP_PKEY_new_raw_public_key(EVP_PKEY_X25519, nullptr, peerPublic.data(), peerPublic.size()),
+        &EVP_PKEY_free);
     if (!peer) LibraryFailed("X25519 public key");
     PkeyContextPtr context(EVP_PKEY_CTX_new(own.get(), nullptr), &EVP_PKEY_CTX_free);
     if (!context) LibraryFailed("X25519 context");

@@ -74,9 +74,7 @@ std::string X25519Identity::IdentityFileText() const {
     return "# public key: " + Recipient().Text() + "\n" + Text() + "\n";
 }
 
-X25519Recipient X25519Identity::Recipient() const {
-    return X25519Recipient(publicKey_);
-}
+X25519Recipient X25519Identity::Recipient() const { return X25519Recipient(publicKey_); }
 
 std::optional<FileKey> X25519Identity::Unwrap(const Stanza& stanza) const {
     if (stanza.Type() != X25519Recipient::kStanzaType) return std::nullopt;

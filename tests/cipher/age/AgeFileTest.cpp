@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "AgeTestSupport.h"
+#include "cipher/age/Base64.h"
+#include "cipher/age/PayloadCipher.h"
+#include "tests/support/CipherTestSupport.h"
+
+namespace korvel::test {
+namespace {
+
+using age::AgeErrorKind;
+using age::PayloadCipher;
+constexpr std::size_t kChunk = PayloadCipher::kChunkSize;
+constexpr std::size_t kSealed = PayloadCipher::kSealedChunkSize;
+
+const age::X25519Identity& Identity() {
+    static const age::X25519Identity identity = age::X25519Identity::Generate();
+    return identity;
+}
+
+Bytes Encrypt(const Bytes& plaintext, std::size_t blockSize = 65536) {
+    return AgeEncrypt(Identity().Recipient(), plaintext, blockSize);
+}
+
+// Where the payload starts: after the header line "--- mac\n" and the 16-byte nonce.
+std::size_t PayloadStart(const Bytes& file) {
+    const std::string text = AsText(file);
+    return text.find('\n', text.find("\n---") + 1) + 1 + PayloadCipher::kNonceSize;
+}
+
+TEST(AgeFile, RoundTripsEverySizeInEveryBlockSize) {
+    const std::vector<std::size_t> sizes = {0,          1,          kChunk - 1,     kChunk,
+                                            kChunk + 1, 2 * kChunk, 2 * kChunk + 1, 300000};
+    for (std::size_t size : sizes) {
+        const Bytes plaintext = PatternBytes(size, static_cast<std::uint32_t>(size));
+        for (std::size_t block : {std::size_t{7}, kChunk, std::size_t{1} << 20}) {
+            SCOPED_TRACE(testing::Message() << "size " << size << ", block " << block);
+            const Bytes file = Encrypt(plaintext, block);
+            EXPECT_EQ(file.size(), PayloadStart(file) - PayloadCipher::kNonceSize +
+                                       PayloadCipher::PayloadSize(size));
+            EXPECT_EQ(AgeDecrypt(Identity(), file, block), plaintext);
+        }
+    }
+}
+
+TEST(AgeFile, EachFileHasItsOwnKeyShareAndNonce) {
+    const Bytes plaintext = PatternBytes(1000, 1);
+    const Bytes first = Encrypt(plaintext);
+    const Bytes second = Encrypt(plaintext);
+    ASSERT_EQ(first.size(), second.size());
+    const std::size_t start = PayloadStart(first);
+    EXPECT_NE(Bytes(first.begin(), first.begin() + start),
+              Bytes(second.begin(), second.begin() + start));
+    EXPECT_NE(Bytes(first.begin() + start, first.end()),
+              Bytes(second.begin() + start, second.end()));
+}
+
+TEST(AgeFile, OpensForEveryRecipientAndNoOtherIdentity) {
+    const age::X25519Identity other = age::X25519Identity::Generate();
+    const std::vector<age::X25519Recipient> both = {Identity().Recipient(), other.Recipient()};
+    age::AgeEncryptor encryptor(both);
+    Bytes file;
+    encryptor.Write(AsBytes("for two"), file);
+    encryptor.Finish(file);
+    EXPECT_EQ(AsText(AgeDecrypt(Identity(), file, 100)), "for two");
+    EXPECT_EQ(AsText(AgeDecrypt(other, file, 100)), "for two");
+    EXPECT_EQ(AgeFault(age::X25519Identity::Generate(), file), AgeErrorKind::NoIdentityMatches);
+}
+
+// A header edited as text; the payload after it is kept.
+using HeaderEdit = std::function<std::string(std::string header)>;
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) throw std::logic_error("no " + from);
+    return text.replace(at, from.size(), to);
+}
+
+std::string Share(const std::string& header) {
+    const std::size_t start = header.find("-> X25519 ") + 10;
+    return header.substr(start, header.find('\n', start) - start);
+}
+
+struct HeaderRow {
+    const char* what;
+    HeaderEdit edit;
+    std::optional<AgeErrorKind> fault;
+};
+
+TEST(AgeFile, EveryHeaderFaultHasItsKind) {
+    const std::string fill(64, 'A');
+    const std::vector<HeaderRow> rows = {
+        {"unchanged", [](std::string h) { return h; }, std::nullopt},
+        {"another version", [](std::string h) { return Replace(h, "/v1\n", "/v2\n"); },
+         AgeErrorKind::UnsupportedVersion},
+        {"carriage return", [](std::string h) { return Replace(h, "/v1\n", "/v1\r\n"); },
+         AgeErrorKind::UnsupportedVersion},
+        {"not age",
+         [](std::string h) { return Replace(h, "age-encryption.org", "age-encryption.com"); },
+         AgeErrorKind::NotAgeFile},
+        {"unknown stanza",
+         [](std::string h) { return Replace(h, "---", "-> grease x y\nAAAA\n---"); },
+         AgeErrorKind::HeaderMacWrong},
+        {"stanza without arguments", [](std::string h) { return Replace(h, "---", "->\n\n---"); },
+         AgeErrorKind::MalformedHeader},
+        {"empty argument", [](std::string h) { return Replace(h, "---", "-> a  b\n\n---"); },
+         AgeErrorKind::MalformedHeader},
+        {"no stanza end",
+         [&](std::string h) { return Replace(h, "---", "-> a\n" + fill + "\n---"); },
+         AgeErrorKind::MalformedHeader},
+        {"full line then empty",
+         [&](std::string h) { return Replace(h, "---", "-> a\n" + fill + "\n\n---"); },
+         AgeErrorKind::HeaderMacWrong},
+        {"line of 65",
+         [&](std::string h) { return Replace(h, "---", "-> a\n" + fill + "A\n\n---"); },
+         AgeErrorKind::MalformedHeader},
+        {"padded body", [](std::string h) { return Replace(h, "---", "-> a\nAA==\n---"); },
+         AgeErrorKind::MalformedHeader},
+        {"share padded", [](std::string h) { return Replace(h, Share(h), Share(h) + "="); },
+         AgeErrorKind::MalformedHeader},
+        {"share not canonical",
+         [](std::string h) {
+             std::string share = Share(h);
+             const std::string alphabet =
+                 "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+             share.back() = alphabet[alphabet.find(share.back()) | 1];
+             return Replace(h, Share(h), share);
+         },
+         AgeErrorKind::MalformedHeader},
+        {"share all zero", [](std::string h) { return Replace(h, Share(h), std::string(43, 'A')); },
+         AgeErrorKind::MalformedHeader},
+        {"X25519 extra argument",
+         [](std::string h) { return Replace(h, Share(h), Share(h) + " x"); },
+         AgeErrorKind::MalformedHeader},
+        {"scrypt beside X25519",
+         [](std::string h) {
+             return Replace(h, "---", "-> scrypt c2FsdHNhbHRzYWx0c2FsdA 18\nAAAA\n---");
+         },
+         AgeErrorKind::MalformedHeader},
+        {"MAC changed",
+         [](std::string h) {
+             char& first = h[h.find("--- ") + 4];
+             first = first == 'A' ? 'B' : 'A';
+             return h;
+         },
+         AgeErrorKind::HeaderMacWrong},
+        {"MAC padded",
+         [](std::string h) {
+             h.pop_back();
+             return h + "=\n";
+         },
+         AgeErrorKind::MalformedHeader},
+        {"no space after ---", [](std::string h) { return Replace(h, "--- ", "---"); },
+         AgeErrorKind::MalformedHeader},
+        {"MAC line missing", [](std::string h) { return h.substr(0, h.find("---")); },
+         AgeErrorKind::MalformedHeader},
+        {"header of 5 MiB",
+         [&](std::string h) {
+             std::string stanza = "-> big\n";
+             for (int i = 0; i < 5 * 16384; ++i) stanza += fill + '\n';
+             return Replace(h, "---", stanza + "\n---");
+         },
+         AgeErrorKind::HeaderTooLarge},
+    };
+    const Bytes file = Encrypt(PatternBytes(100, 2));
+    const std::size_t headerEnd = PayloadStart(file) - PayloadCipher::kNonceSize;
+    const std::string header = AsText(file).substr(0, headerEnd);
+    for (const HeaderRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        Bytes edited = AsBytes(row.edit(header));
+        edited.insert(edited.end(), file.begin() + headerEnd, file.end());
+        EXPECT_EQ(AgeFault(Identity(), edited), row.fault);
+        EXPECT_EQ(AgeFault(Identity(), edited, 1 << 20), row.fault);
+    }
+}
+
+TEST(AgeFile, OtherRecipientKindsAreNamed) {
+    const std::string scryptOnly = "age-encryption.org/v1\n-> scrypt c2FsdHNhbHRzYWx0c2FsdA 18\n" +
+                                   std::string(43, 'A') + "\n--- " + std::string(43, 'A') + "\n";
+    const std::string plugin =
+        "age-encryption.org/v1\n-> piv-p256 abc def\nAAAA\n--- " + std::string(43, 'A') + "\n";
+    for (const std::string& header : {scryptOnly, plugin}) {
+        try {
+            AgeDecrypt(Identity(), AsBytes(header + std::string(40, 'x')), 4096);
+            ADD_FAILURE() << "read";
+        } catch (const age::AgeError& error) {
+            EXPECT_EQ(error.Kind(), AgeErrorKind::OtherRecipientKind);
+            EXPECT_NE(std::string(error.what()).find(header.substr(25, 6)), std::string::npos);
+        }
+    }
+}
+
+// A payload edited as bytes, the header kept.
+using PayloadEdit = std::function<Bytes(Bytes file, std::size_t start)>;
+
+Bytes Cut(Bytes file, std::size_t size) {
+    file.resize(size);
+    return file;
+}
+
+Bytes Chunk(const Bytes& file, std::size_t start, std::size_t index) {
+    const std::size_t from = start + index * kSealed;
+    return Bytes(file.begin() + from, file.begin() + std::min(from + kSealed, file.size()));
+}
+
+Bytes PutChunk(Bytes file, std::size_t start, std::size_t index, const Bytes& chunk) {
+    std::copy(chunk.begin(), chunk.end(), file.begin() + start + index * kSealed);
+    return file;
+}
+
+struct PayloadRow {
+    const char* what;
+    std::size_t plainSize;
+    PayloadEdit edit;
+    std::optional<AgeErrorKind> fault;
+};
+
+TEST(AgeFile, EveryPayloadFaultHasItsKind) {
+    const std::size_t three = 2 * kChunk + 100;  // two full chunks and a short final one
+    const std::vector<PayloadRow> rows = {
+        {"unchanged", three, [](Bytes f, std::size_t) { return f; }, std::nullopt},
+        {"only a header", three,
+         [](Bytes f, std::size_t s) { return Cut(f, s - PayloadCipher::kNonceSize); },
+         AgeErrorKind::Truncated},
+        {"cut in the nonce", three, [](Bytes f, std::size_t s) { return Cut(f, s - 3); },
+         AgeErrorKind::Truncated},
+        {"cut before the first chunk", three, [](Bytes f, std::size_t s) { return Cut(f, s); },
+         AgeErrorKind::Truncated},
+        {"cut after chunk 1", three, [](Bytes f, std::size_t s) { return Cut(f, s + kSealed); },
+         AgeErrorKind::Truncated},
+        {"cut after chunk 2", three, [](Bytes f, std::size_t s) { return Cut(f, s + 2 * kSealed); },
+         AgeErrorKind::Truncated},
+        {"cut inside chunk 1", three, [](Bytes f, std::size_t s) { return Cut(f, s + 1000); },
+         AgeErrorKind::PayloadDamaged},
+        {"cut inside chunk 2", three,
+         [](Bytes f, std::size_t s) { return Cut(f, s + kSealed + 1000); },
+         AgeErrorKind::PayloadDamaged},
+        {"cut inside the last tag", three,
+         [](Bytes f, std::size_t s) { return Cut(f, s + 2 * kSealed + 5); },
+         AgeErrorKind::Truncated},
+        {"final chunk one byte short", three,
+         [](Bytes f, std::size_t) { return Cut(f, f.size() - 1); }, AgeErrorKind::PayloadDamaged},
+        {"chunks swapped", three,
+         [](Bytes f, std::size_t s) {
+             const Bytes first = Chunk(f, s, 0);
+             return PutChunk(PutChunk(f, s, 0, Chunk(f, s, 1)), s, 1, first);
+         },
+         AgeErrorKind::PayloadDamaged},
+        {"chunk repeated", three,
+         [](Bytes f, std::size_t s) { return PutChunk(f, s, 1, Chunk(f, s, 0)); },
+         AgeErrorKind::PayloadDamaged},
+        {"byte changed", three,
+         [](Bytes f, std::size_t s) {
+             f[s + kSealed + 7] ^= 0x20;
+             return f;
+         },
+         AgeErrorKind::PayloadDamaged},
+        {"nonce changed", three,
+         [](Bytes f, std::size_t s) {
+             f[s - 1] ^= 1;
+             return f;
+         },
+         AgeErrorKind::PayloadDamaged},
+        {"byte after a short final chunk", three,
+         [](Bytes f, std::size_t) {
+             f.push_back(0);
+             return f;
+         },
+         AgeErrorKind::PayloadDamaged},
+        {"bytes after a full final chunk", kChunk,
+         [](Bytes f, std::size_t) {
+             f.insert(f.end(), 20, 'x');
+             return f;
+         },
+         AgeErrorKind::TrailingData},
+        {"a whole chunk after the final one", kChunk,
+         [](Bytes f, std::size_t s) {
+             const Bytes last = Chunk(f, s, 0);
+             f.insert(f.end(), last.begin(), last.end());
+             return f;
+         },
+         AgeErrorKind::TrailingData},
+        {"empty file", 0, [](Bytes, std::size_t) { return Bytes{}; }, AgeErrorKind::NotAgeFile},
+        {"empty plaintext", 0, [](Bytes f, std::size_t) { return f; }, std::nullopt},
+        {"empty plaintext, tag cut", 0, [](Bytes f, std::size_t) { return Cut(f, f.size() - 1); },
+         AgeErrorKind::Truncated},
+    };
+    for (const PayloadRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Bytes plaintext = PatternBytes(row.plainSize, 3);
+        const Bytes file = Encrypt(plaintext);
+        const Bytes edited = row.edit(file, PayloadStart(file));
+        for (std::size_t block : {std::size_t{4096}, std::size_t{1} << 20}) {
+            EXPECT_EQ(AgeFault(Identity(), edited, block), row.fault) << "block " << block;
+        }
+    }
+}
+
+// Chunks sealed one by one with the parallel API, as the run does on two cores.
+Bytes SealInChunks(const std::vector<Bytes>& chunks, bool lastFlagOnLast = true) {
+    const age::X25519Recipient recipient = Identity().Recipient();
+    age::AgeEncryptor encryptor(std::span(&recipient, 1));
+    Bytes file = encryptor.Prefix();
+    PayloadCipher cipher(encryptor.PayloadKey());
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        Bytes sealed(chunks[i].size() + age::kTagSize);
+        cipher.SealChunk(i, lastFlagOnLast && i + 1 == chunks.size(), chunks[i], sealed);
+        file.insert(file.end(), sealed.begin(), sealed.end());
+    }
+    return file;
+}
+
+TEST(AgeFile, ChunksSealedApartMakeTheSameFormat) {
+    const Bytes full = PatternBytes(kChunk, 4);
+    const Bytes part = PatternBytes(10, 5);
+    Bytes whole = full;
+    whole.insert(whole.end(), part.begin(), part.end());
+    EXPECT_EQ(AgeDecrypt(Identity(), SealInChunks({full, part}), 10000), whole);
+    EXPECT_EQ(AgeFault(Identity(), SealInChunks({full, {}})), AgeErrorKind::PayloadDamaged)
+        << "an empty final chunk after a full one";
+    EXPECT_EQ(AgeFault(Identity(), SealInChunks({full, part}, false)),
+              AgeErrorKind::PayloadDamaged);
+    EXPECT_EQ(AgeFault(Identity(), SealInChunks({part, part})), AgeErrorKind::PayloadDamaged)
+        << "a short chunk that is not the last";
+}
+
+// Headers of the age test kit (its payloads are left out: only the header is checked here).
+struct KitRow {
+    const char* name;
+    const char* identity;
+    const char* header;
+    std::optional<AgeErrorKind> fault;
+};
+
+TEST(AgeFile, HeadersOfTheAgeTestKit) {
+    const char* kIdentity =
+        "AGE-SECRET-KEY-1XMWWC06LY3EE5RYTXM9MFLAZ2U56JJJ36S0MYPDRWSVLUL66MV4QX3S7F6";
+    const std::vector<KitRow> rows = {
+        {"x25519", kIdentity,
+         "age-encryption.org/v1\n-> X25519 TEiF0ypqr+bpvcqXNyCVJpL7OuwPdVwPL7KQEbFDOCc\n"
+         "EmECAEcKN+n/Vs9SbWiV+Hu0r+E8R77DdWYyd83nw7U\n"
+         "--- Vn+54jqiiUCE+WZcEVY3f1sqHjlu/z1LCQ/T7Xm7qI0\n",
+         std::nullopt},
+        {"hmac_not_canonical",
+         "AGE-SECRET-KEY-1EGTZVFFV20835NWYV6270LXYVK2VKNX2MMDKWYKLMGR48UAWX40Q2P2LM0",
+         "age-encryption.org/v1\n-> X25519 TEiF0ypqr+bpvcqXNyCVJpL7OuwPdVwPL7KQEbFDOCc\n"
+         "hjabGXwSLQ9c3S6Lw2i+S2Tu2fiwQHHslbBN6B41FLE\n"
+         "--- WyJp9F/9FOZh7gJdheq2WIJcwHgYc8NIVh3ddwhrcNh\n",
+         AgeErrorKind::MalformedHeader},
+        {"stanza_base64_padding", kIdentity,
+         "age-encryption.org/v1\n-> X25519 TEiF0ypqr+bpvcqXNyCVJpL7OuwPdVwPL7KQEbFDOCc\n"
+         "EmECAEcKN+n/Vs9SbWiV+Hu0r+E8R77DdWYyd83nw7U\n-> stanza\n"
+         "QUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFB\nQUE=\n"
+         "--- OtG7IuNHaf2SHZuowmxg/fhbhtz0/DI5g5OGd7WH7S0\n",
+         AgeErrorKind::MalformedHeader},
+        {"stanza_not_canonical", kIdentity,
+         "age-encryption.org/v1\n-> X25519 TEiF0ypqr+bpvcqXNyCVJpL7OuwPdVwPL7KQEbFDOCc\n"
+         "EmECAEcKN+n/Vs9SbWiV+Hu0r+E8R77DdWYyd83nw7U\n-> stanza\n"
+         "QUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFBQUFB\nQUF\n"
+         "--- nQM2VCzmNLPrUurNWN+SW9wVp/9uTMQ/6CTUM7l8c84\n",
+         AgeErrorKind::MalformedHeader},
+        {"stanza_long_line", kIdentity,
+         "age-encryption.org/v1\n-> X25519 TEiF0ypqr+bpvcqXNyCVJpL7OuwPdVwPL7KQEbFDOCc\n"
+         "EmECAEcKN+n/Vs9SbWiV+Hu0r+E8R77DdWYyd83nw7U\n-> stanza\n"
+         "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n\n"
+         "--- tnRUR2vmmU92czsjnioF5ujgXUetUhzUoQPPGT9wmug\n",
+         AgeErrorKind::MalformedHeader},
+    };
+    for (const KitRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::optional<age::X25519Identity> identity =
+            age::X25519Identity::FromText(row.identity);
+        ASSERT_TRUE(identity);
+        try {
+            const Bytes text = AsBytes(row.header);
+            const std::optional<age::AgeHeader::Parsed> parsed = age::AgeHeader::Parse(text, true);
+            ASSERT_TRUE(parsed);
+            EXPECT_EQ(parsed->size, text.size());
+            const age::FileKey key = age::AgeDecryptor::OpenHeader(parsed->header, {*identity});
+            EXPECT_EQ(std::string(key.begin(), key.end()), "YELLOW SUBMARINE");
+            EXPECT_FALSE(row.fault);
+            EXPECT_EQ(parsed->header.Encode(), text) << "encodes back to the same bytes";
+        } catch (const age::AgeError& error) {
+            EXPECT_EQ(error.Kind(), row.fault) << error.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvel::test
