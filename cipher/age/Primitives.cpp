@@ -81,7 +81,7 @@ Key32 Sha256(ByteView data) {
 Key32 Scrypt(std::string_view password, ByteView salt, std::uint64_t n, std::uint32_t r,
              std::uint32_t p) {
     // scrypt needs 128 * r * n bytes, above OpenSSL's default limit of 32 MiB; allow twice that.
-    const std::uint64_t maxMemory = std::uint64_t{2 * 128} * r * n;
+    const std::uint64_t maxMemory = std::uint64_t{2} * 128 * r * n;
     Key32 out;
     Require(EVP_PBE_scrypt(password.data(), password.size(), salt.data(), salt.size(), n, r, p,
                            maxMemory, out.data(), out.size()),

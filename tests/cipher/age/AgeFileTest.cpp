@@ -300,6 +300,35 @@ TEST(AgeFile, ChunksSealedApartMakeTheSameFormat) {
         << "a short chunk that is not the last";
 }
 
+// A file made by hand from its parts, with a grease stanza of the given body size before ours.
+Bytes FileWithGrease(std::size_t greaseSize, const Bytes& plaintext) {
+    age::FileKey fileKey{};
+    age::primitives::RandomBytes(fileKey);
+    std::vector<age::Stanza> stanzas = {{{"grease", "x"}, PatternBytes(greaseSize, 7)},
+                                        Identity().Recipient().Wrap(fileKey)};
+    const age::AgeHeader header(stanzas, age::primitives::Hkdf(fileKey, {}, "header"));
+    PayloadCipher::PayloadNonce nonce{};
+    age::primitives::RandomBytes(nonce);
+    Bytes file = header.Encode();
+    file.insert(file.end(), nonce.begin(), nonce.end());
+    PayloadCipher cipher(PayloadCipher::PayloadKey(fileKey, nonce));
+    Bytes sealed(plaintext.size() + age::kTagSize);
+    cipher.SealChunk(0, true, plaintext, sealed);
+    file.insert(file.end(), sealed.begin(), sealed.end());
+    return file;
+}
+
+TEST(AgeFile, HeadersOfMegabytesReadUpToTheLimit) {
+    const Bytes plaintext = AsBytes("after a long header");
+    const Bytes withinLimit = FileWithGrease(5 << 19, plaintext);  // 3.4 MiB of base64 lines
+    ASSERT_LT(withinLimit.size(), age::AgeHeader::kMaxSize);
+    for (std::size_t block : {std::size_t{4096}, std::size_t{1} << 20}) {
+        EXPECT_EQ(AgeDecrypt(Identity(), withinLimit, block), plaintext) << "block " << block;
+    }
+    const Bytes beyondLimit = FileWithGrease(age::AgeHeader::kMaxSize, plaintext);
+    EXPECT_EQ(AgeFault(Identity(), beyondLimit, 4096), AgeErrorKind::HeaderTooLarge);
+}
+
 // Headers of the age test kit (its payloads are left out: only the header is checked here).
 struct KitRow {
     const char* name;
