@@ -69,6 +69,19 @@ TEST(AgeFile, OpensForEveryRecipientAndNoOtherIdentity) {
     EXPECT_EQ(AgeFault(age::X25519Identity::Generate(), file), AgeErrorKind::NoIdentityMatches);
 }
 
+TEST(AgeFile, FirstBytesTellTheFormat) {
+    const std::vector<std::pair<std::string, bool>> rows = {
+        {"age-encryption.org/v1\n-> X25519", true},
+        {"age-encryption.org/v2\n", true},  // read as age, to say its version is not supported
+        {"age-encryption.org", false},      // too short to tell
+        {"-----BEGIN AGE ENCRYPTED FILE-----\n", false},
+        {std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09age-encryption.org/v1", 31), false},
+    };
+    for (const auto& [head, isAge] : rows) {
+        EXPECT_EQ(age::AgeHeader::StartsAgeFile(AsBytes(head)), isAge) << head;
+    }
+}
+
 // A header edited as text; the payload after it is kept.
 using HeaderEdit = std::function<void(std::string& header)>;
 
