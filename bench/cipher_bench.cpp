@@ -79,6 +79,8 @@ const char* OutcomeName(korvel::RunOutcome outcome) {
             return "failed";
         case korvel::RunOutcome::Abandoned:
             return "abandoned";
+        case korvel::RunOutcome::NotOpened:
+            return "not opened";
     }
     return "?";
 }

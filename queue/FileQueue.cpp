@@ -129,6 +129,7 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
             break;
         case RunOutcome::Refused:
         case RunOutcome::Failed:
+        case RunOutcome::NotOpened:
             End(index, EntryState::Failed, result.message, observer);
             break;
     }

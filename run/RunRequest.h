@@ -6,10 +6,12 @@
 #include <string>
 
 #include "RunFlags.h"
+#include "cipher/CipherFormat.h"
 #include "cipher/Direction.h"
 
 namespace korvel {
 
+class AgeKeys;
 class CommitGroup;
 class KeyFileReader;
 class LeftoverNames;
@@ -38,6 +40,12 @@ struct RunRequest {
     // run does not look again. A target that appears meanwhile is not replaced by the new name
     // (which never replaces a file) but by the rename that follows, as any target the run found.
     bool targetSeenAbsent = false;
+    // Encrypting: the format written. Decrypting, the source's first line tells.
+    CipherFormat format = CipherFormat::Seed;
+    // The age keys of the password and key file, derived once for every run that shares them (a
+    // window's confirmed password, a set); or the identities of an age identity file. Where not
+    // set, a run that needs them derives its own.
+    std::shared_ptr<AgeKeys> ageKeys = nullptr;
 };
 
 // Sources longer than this many bytes run in progress mode.
