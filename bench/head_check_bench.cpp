@@ -6,6 +6,7 @@
 //
 //   head_check_bench <folder> [--seed N] [--show CASE]
 //   head_check_bench <folder> --code-slips RUNS [--seed N]
+//   head_check_bench --random-names N [--seed N]
 //
 // --show lists the judgement of every file for one case (right, key, first-two, slip, case,
 // transposition, one-more) for looking into misses. Made by bench/make_corpus.sh, the corpus is
@@ -14,6 +15,10 @@
 // --code-slips measures the smallest slip instead: each file's head is judged as it is under every
 // password length (the right password), then, RUNS times, encrypted under a random password and
 // a random 1 MiB key file and decrypted with each later character one code off (up and down).
+//
+// --random-names draws N files of random bytes instead, 4 KiB and 64 KiB in turn, each under a
+// name that says it has no header (.bin, .dat, ...), and judges them as decrypted with the right
+// password of a random length: none may be doubted. Prints the verdicts per name and every doubt.
 
 #include <QByteArray>
 #include <QFile>
@@ -23,6 +28,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -34,8 +40,8 @@
 
 #include "cipher/Keystream.h"
 #include "cipher/KeystreamKernel.h"
-#include "headcheck/ByteStatistics.h"
 #include "headcheck/HeadJudge.h"
+#include "headcheck/text/ByteStatistics.h"
 
 namespace {
 
@@ -611,13 +617,81 @@ void PrintCodeSlips(const fs::path& root, std::uint64_t seed, int runs) {
                 total.slips, total.missed, total.slips ? 40.0 * total.missed / total.slips : 0.0);
 }
 
+// The names whose files hold no header: random bytes under them cannot be told from a wrong key.
+constexpr std::array<const char*, 12> kHeaderlessExtensions = {
+    "bin", "dat", "enc", "raw", "key", "rnd", "gpg", "pgp", "p12", "pfx", "br", "brotli"};
+constexpr std::array<qsizetype, 2> kRandomSizes = {4 * 1024, 64 * 1024};
+
+QByteArray RandomBytes(std::mt19937_64& engine, qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; i += 8) {
+        const std::uint64_t word = engine();
+        std::memcpy(bytes.data() + i, &word,
+                    static_cast<std::size_t>(std::min<qsizetype>(8, size - i)));
+    }
+    return bytes;
+}
+
+void PrintRandomNames(std::uint64_t seed, int count) {
+    const HeadJudge judge;
+    std::map<std::string, Tally> byName;
+    std::vector<std::string> doubts;
+    std::mt19937_64 engine(seed);
+    const auto start = Clock::now();
+    for (int n = 0; n < count; ++n) {
+        const std::string extension =
+            kHeaderlessExtensions[static_cast<std::size_t>(n) % kHeaderlessExtensions.size()];
+        const qsizetype size =
+            kRandomSizes[static_cast<std::size_t>(n / kHeaderlessExtensions.size()) %
+                         kRandomSizes.size()];
+        const int length = kShortestPassword +
+                           static_cast<int>(engine() % (kLongestPassword - kShortestPassword + 1));
+        const QByteArray head = RandomBytes(engine, size);
+        const QString name =
+            QString::fromStdString("random-" + std::to_string(n) + "." + extension);
+        const HeadJudgement judgement = judge.Judge(head, true, name, length);
+        byName[extension + " " + std::to_string(size / 1024) + " KiB"].Add(judgement.verdict);
+        if (judgement.verdict == HeadVerdict::Implausible) {
+            doubts.push_back("file " + std::to_string(n) + " (." + extension + ", " +
+                             std::to_string(size) + " bytes, length " + std::to_string(length) +
+                             "): " + judgement.reason.toStdString());
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("# Random files under headerless names: %d files (seed %llu)\n\n", count,
+                static_cast<unsigned long long>(seed));
+    std::printf(
+        "| %-14s | doubted | plausible | cannot tell |\n|%s|--------:|----------:|------------:|\n",
+        "name", std::string(16, '-').c_str());
+    Tally total;
+    for (const auto& [label, tally] : byName) {
+        std::printf("| %-14s | %7d | %9d | %11d |\n", label.c_str(), tally.implausible,
+                    tally.plausible, tally.cannotTell);
+        total.implausible += tally.implausible;
+        total.plausible += tally.plausible;
+        total.cannotTell += tally.cannotTell;
+    }
+    std::printf("| %-14s | %7d | %9d | %11d |\n\n", "all", total.implausible, total.plausible,
+                total.cannotTell);
+    std::printf("Goal: 0 doubted with the right password: %s (%d). %.1f us a judgement.\n",
+                total.implausible == 0 ? "met" : "MISSED", total.implausible,
+                count ? seconds * 1e6 / count : 0.0);
+    for (const std::string& doubt : doubts) std::printf("  doubted: %s\n", doubt.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--random-names") {
+        const std::uint64_t seed =
+            argc >= 5 && std::string(argv[3]) == "--seed" ? std::stoull(argv[4]) : 20240611;
+        PrintRandomNames(seed, std::stoi(argv[2]));
+        return 0;
+    }
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: head_check_bench <folder> [--seed N] [--show CASE | --code-slips "
-                     "RUNS]\n");
+                     "RUNS]\n       head_check_bench --random-names N [--seed N]\n");
         return 2;
     }
     const fs::path root = argv[1];

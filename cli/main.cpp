@@ -9,11 +9,12 @@
 #include "ConsoleProgress.h"
 #include "NativeArguments.h"
 #include "Terminal.h"
+#include "cipher/KeyFingerprint.h"
 #include "cipher/PasswordRule.h"
 #include "files/FileError.h"
-#include "headcheck/DecryptionCheck.h"
-#include "headcheck/KeyFingerprint.h"
+#include "headcheck/HeadJudge.h"
 #include "queue/SourceGathering.h"
+#include "run/HeadDecryption.h"
 #include "run/RunMessages.h"
 
 namespace {
@@ -60,13 +61,24 @@ std::filesystem::path KeyFileOf(const CliOptions& options) {
 
 QString QtPath(const std::filesystem::path& path) { return QString::fromStdString(PathText(path)); }
 
+// The head, decrypted in memory with the set's open key file, does not look right.
+bool LooksWrong(const RunRequest& request) {
+    const auto head = HeadDecryption::Decrypt(request, HeadJudge::kHeadSize);
+    if (!head) return false;
+    const QByteArrayView bytes(head->bytes.data(), static_cast<qsizetype>(head->bytes.size()));
+    const QString name = QtPath(request.target.filename());
+    return HeadJudge()
+               .Judge(bytes, head->wholeFile, name, static_cast<int>(request.password.size()))
+               .verdict == HeadVerdict::Implausible;
+}
+
 int Run(const CliOptions& options) {
     std::string problem;
     const std::optional<std::string> password = ReadPassword(options, problem);
     if (!password) return Usage(problem.empty() ? "没有读到密码" : problem);
     if (const auto rule = PasswordProblem(*password)) return Usage(*rule);
     const std::filesystem::path keyFile = KeyFileOf(options);
-    const auto fingerprint = KeyFileFingerprint(QtPath(keyFile));
+    const auto fingerprint = KeyFileFingerprint(keyFile);
     if (!fingerprint) {
         std::cerr << kMissingKeyFile << "\n" << PathText(keyFile) << "\n";
         return kSomeFailed;
@@ -75,12 +87,9 @@ int Run(const CliOptions& options) {
         return Usage(*refusal);
     }
     const bool onTerminal = Terminal::ErrorIsTerminal();
-    if (onTerminal) std::cerr << "密钥文件指纹：" << fingerprint->toStdString() << "\n";
+    if (onTerminal) std::cerr << "密钥文件指纹：" << *fingerprint << "\n";
 
-    QueueSettings settings{
-        options.direction, *password, keyFile, options.existing, [](const RunRequest& request) {
-            return DecryptionCheck::Check(request).verdict == HeadVerdict::Implausible;
-        }};
+    QueueSettings settings{options.direction, *password, keyFile, options.existing, &LooksWrong};
     FileQueue queue(SourceGathering::Gather(options.paths, options.targetFolder), settings);
     ConsoleProgress progress(onTerminal, options.force);
     const QueueSummary summary = queue.Run(progress);
@@ -90,8 +99,8 @@ int Run(const CliOptions& options) {
                   << summary.failed << "\n";
     }
     if (summary.stoppedForDoubt) {
-        std::cerr << "密码或密钥文件很可能有误，没有写入任何文件（密钥文件指纹："
-                  << fingerprint->toStdString() << "）。确认无误时可加 --force 仍然解密。\n";
+        std::cerr << "密码或密钥文件很可能有误，没有写入任何文件（密钥文件指纹：" << *fingerprint
+                  << "）。确认无误时可加 --force 仍然解密。\n";
         return kLooksWrong;
     }
     return summary.failed > 0 ? kSomeFailed : kAllDone;

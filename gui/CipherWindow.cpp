@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include "BannerBox.h"
+#include "DecryptionDoubt.h"
 #include "FileSetTexts.h"
 #include "FolderPaths.h"
 #include "HelpOpener.h"
@@ -21,8 +22,7 @@
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
-#include "headcheck/DecryptionCheck.h"
-#include "headcheck/KeyFingerprint.h"
+#include "run/HeadDecryption.h"
 
 namespace korvel {
 
@@ -216,10 +216,13 @@ void CipherWindow::RunClicked() {
 // A wrong password or key file decrypts without an error into bytes of the right length; the
 // decrypted head tells, before anything is written. A request the run refuses is left to the run,
 // so that its messages come first, as always.
-bool CipherWindow::ResultLooksRightOrUserInsists(const RunRequest& request) {
+// The key file is opened once, here, for the head check and the run both.
+bool CipherWindow::ResultLooksRightOrUserInsists(RunRequest& request) {
     if (RunRefusal(request)) return true;
-    if (DecryptionCheck::Check(request).verdict != HeadVerdict::Implausible) return true;
-    const QString text = QString::fromUtf8(kDoubtfulResult).arg(KeyFingerprintText());
+    HeadDecryption::OpenKeyFor(request);
+    if (!DecryptionDoubt::LooksWrong(request)) return true;
+    const QString text =
+        QString::fromUtf8(kDoubtfulResult).arg(DecryptionDoubt::FingerprintText(request));
     switch (dialogs_.AskAboutDoubtfulResult(this, QString::fromUtf8(kNoticeTitle), text)) {
         case DoubtAnswer::DecryptAnyway:
             return true;
@@ -234,7 +237,7 @@ bool CipherWindow::ResultLooksRightOrUserInsists(const RunRequest& request) {
 }
 
 QString CipherWindow::KeyFingerprintText() const {
-    return KeyFileFingerprint(keyFilePath_).value_or(QString::fromUtf8(kNoKeyFingerprint));
+    return DecryptionDoubt::FingerprintText(ToFilesystemPath(keyFilePath_));
 }
 
 // The fingerprint is worked out again only when the key file changed since the last activation.

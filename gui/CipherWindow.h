@@ -70,7 +70,7 @@ private:
     void TakeFileSet(const QStringList& nativePaths);
     void SetPasswordConfirmed(bool confirmed);
     void SetPasswordBoxesMasked(bool masked);
-    bool ResultLooksRightOrUserInsists(const RunRequest& request);
+    bool ResultLooksRightOrUserInsists(RunRequest& request);
     QString KeyFingerprintText() const;
     void ShowKeyFingerprint();
 

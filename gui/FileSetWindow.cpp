@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "DecryptionDoubt.h"
 #include "FileSetTexts.h"
 #include "NativePath.h"
 #include "PasswordCheck.h"
@@ -22,8 +23,6 @@
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
 #include "files/FileError.h"
-#include "headcheck/DecryptionCheck.h"
-#include "headcheck/KeyFingerprint.h"
 #include "queue/SourceGathering.h"
 #include "run/RunMessages.h"
 
@@ -246,9 +245,7 @@ QueueSettings FileSetWindow::Settings(ExistingTargets existing) const {
     settings.keyFile = ToFilesystemPath(keyFilePath_());
     settings.existing = existing;
     if (direction_ == Direction::Decrypt) {
-        settings.looksWrong = [](const RunRequest& request) {
-            return DecryptionCheck::Check(request).verdict == HeadVerdict::Implausible;
-        };
+        settings.looksWrong = &DecryptionDoubt::LooksWrong;
     }
     return settings;
 }
@@ -289,8 +286,7 @@ void FileSetWindow::ShowBytes(std::uint64_t done, std::uint64_t total) {
 }
 
 DoubtDecision FileSetWindow::AskAboutDoubt(const QueueEntry& entry) {
-    const QString fingerprint =
-        KeyFileFingerprint(keyFilePath_()).value_or(Text(kNoKeyFingerprint));
+    const QString fingerprint = DecryptionDoubt::FingerprintText(ToFilesystemPath(keyFilePath_()));
     const QString text = Text(kDoubtfulSetResult).arg(NativeText(entry.source), fingerprint);
     switch (dialogs_.AskAboutDoubtfulResult(this, Text(kNoticeTitle), text)) {
         case DoubtAnswer::DecryptAnyway:

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "ByteStatistics.h"
-#include "ExtraCharacterSearch.h"
-#include "FormatChecks.h"
-#include "GarbledClassSearch.h"
 #include "MimeEvidence.h"
-#include "TextShape.h"
+#include "headcheck/formats/FormatChecks.h"
+#include "headcheck/text/ByteStatistics.h"
+#include "headcheck/text/ExtraCharacterSearch.h"
+#include "headcheck/text/GarbledClassSearch.h"
+#include "headcheck/text/TextShape.h"
 
 namespace korvel {
 namespace {
@@ -58,9 +58,6 @@ HeadJudgement JudgeUnknownBinary(QByteArrayView head, const MimeEvidence& mime,
             return Plausible(
                 type, "signature of " + mime.DataTypeName() + "; the content looks compressed");
         }
-        if (mime.NameSaysHeaderless()) {
-            return {HeadVerdict::CannotTell, type, "random-looking bytes, named as raw data"};
-        }
         return Implausible(type, "random-looking bytes without a known signature");
     }
     if (mime.DataHasMagic()) {
@@ -88,11 +85,18 @@ HeadJudgement HeadJudge::Judge(QByteArrayView head, bool wholeFile, const QStrin
     if (head.isEmpty()) {
         return {HeadVerdict::CannotTell, mime.TypeName(), "nothing to judge"};
     }
+    // Right data under such a name looks random, and so does any data with a wrong key: no
+    // signature a random head happens to start with, and no statistic it happens to trip, tells.
+    if (mime.NameSaysHeaderless() && LooksRandom(ByteStatistics(head), head.size())) {
+        return {HeadVerdict::CannotTell, mime.TypeName(),
+                "random-looking bytes, named as raw data"};
+    }
     const HeadBytes bytes(head);
     const FormatCheck* format = FormatChecks::Claiming(bytes);
     const QString type = TypeFor(mime, format);
     if (format) {
-        const QString fault = format->FindFault({bytes, wholeFile, period});
+        const QString fault =
+            format->FindFault({bytes, wholeFile, period, &FormatChecks::Claiming});
         if (!fault.isEmpty()) {
             return Implausible(type, fault);
         }

@@ -228,15 +228,16 @@ void FileQueue::CommitEverything(QueueObserver& observer) {
     FinishCommit(observer);
 }
 
-KeyFileReader* FileQueue::SharedKey() {
+std::shared_ptr<KeyFileReader> FileQueue::SharedKey() {
     if (!keyReader_) {
         try {
-            keyReader_.emplace(BinaryFile::OpenForReading(settings_.keyFile));
+            keyReader_ =
+                std::make_shared<KeyFileReader>(BinaryFile::OpenForReading(settings_.keyFile));
         } catch (const FileError&) {
             return nullptr;  // each run then opens it itself, and says why it cannot
         }
     }
-    return &*keyReader_;
+    return keyReader_;
 }
 
 QueueSummary FileQueue::Summary() const {

@@ -67,7 +67,7 @@ private:
     void FinishCommit(QueueObserver& observer);
     void CommitEverything(QueueObserver& observer);
     QueueSummary Summary() const;
-    KeyFileReader* SharedKey();
+    std::shared_ptr<KeyFileReader> SharedKey();
 
     std::vector<QueueEntry> entries_;
     QueueSettings settings_;
@@ -77,7 +77,7 @@ private:
     bool stoppedForDoubt_ = false;
     CommitGroup group_;
     LeftoverNames leftoverNames_;
-    std::optional<KeyFileReader> keyReader_;  // opened by the first run that needs it
+    std::shared_ptr<KeyFileReader> keyReader_;  // opened by the first run that needs it
     unsigned creationMask_;
     std::vector<std::size_t> pending_;  // the entries whose targets wait in the group, in order
     struct Committing {

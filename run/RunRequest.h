@@ -30,9 +30,10 @@ struct RunRequest {
     CommitGroup* commitGroup = nullptr;
     // Where set, the target folder's names that may be leftovers, listed once for a set of files.
     LeftoverNames* leftoverNames = nullptr;
-    // Where set, the key file, open for all the runs of a set of files; otherwise the run opens
-    // keyFile itself.
-    KeyFileReader* keyReader = nullptr;
+    // Where set, the key file, open for all the runs of a set of files, or for the head check and
+    // the run of a window's decryption; otherwise the run opens keyFile itself. Shared, so that a
+    // run on a thread of its own may outlive whoever opened it.
+    std::shared_ptr<KeyFileReader> keyReader = nullptr;
     // Where set, the permission bits a new target does not get, learnt once for a set of files
     // (FileSystemCalls::CreationMask); otherwise the run asks the system.
     std::optional<unsigned> creationMask = std::nullopt;

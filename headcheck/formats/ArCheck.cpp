@@ -1,6 +1,6 @@
 #include "ArCheck.h"
 
-#include "FormatChecks.h"
+#include <algorithm>
 
 namespace korvel {
 namespace {
@@ -66,11 +66,12 @@ QString HeaderFault(const HeadBytes& head, qsizetype offset) {
 QString MemberFault(const FormatContext& context, qsizetype start, qsizetype size) {
     const qsizetype available = std::min(size, context.head.Size() - start);
     const HeadBytes member(context.head.Slice(start, available));
-    const FormatCheck* check = FormatChecks::Claiming(member);
+    const FormatCheck* check = context.claiming ? context.claiming(member) : nullptr;
     if (!check) {
         return QString();
     }
-    const QString fault = check->FindFault({member, available == size, context.period});
+    const QString fault =
+        check->FindFault({member, available == size, context.period, context.claiming});
     return fault.isEmpty() ? QString() : "ar member: " + fault;
 }
 

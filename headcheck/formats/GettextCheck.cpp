@@ -1,7 +1,7 @@
 #include "GettextCheck.h"
 
-#include "ResidueTally.h"
-#include "TextShape.h"
+#include "headcheck/text/ResidueTally.h"
+#include "headcheck/text/TextShape.h"
 
 namespace korvel {
 namespace {

@@ -1,6 +1,6 @@
 #include "MarshalWalk.h"
 
-#include "Utf8Sequence.h"
+#include "headcheck/text/Utf8Sequence.h"
 
 namespace korvel {
 namespace {

@@ -6,12 +6,19 @@
 
 namespace korvel {
 
-// What a format check is given: the head, whether it is the whole file, and the tried password's
-// length (the period of the positions a wrong character garbles).
+class FormatCheck;
+
+// The check that claims a head, or none: how a container's check finds its members' checks.
+using FormatClaim = const FormatCheck* (*)(const HeadBytes& head);
+
+// What a format check is given: the head, whether it is the whole file, the tried password's
+// length (the period of the positions a wrong character garbles), and the checks a container's
+// members are checked with (none: members are not looked into).
 struct FormatContext {
     const HeadBytes& head;
     bool wholeFile;
     int period;
+    FormatClaim claiming = nullptr;
 };
 
 // The structure of one file format, checked from a head's start. A check claims a head by its

@@ -4,7 +4,7 @@ characters in common use, which are those of GB2312's first level (3,755 simplif
 and of Big5's first level (5,401 traditional ones). The codecs come with Python; the table is
 compiled in because Qt without ICU has no GB2312 or Big5 codec.
 
-    python3 headcheck/make_common_hanzi.py > headcheck/CommonHanziBits.inc
+    python3 headcheck/text/make_common_hanzi.py > headcheck/text/CommonHanziBits.inc
 """
 
 FIRST, LAST = 0x4E00, 0x9FFF

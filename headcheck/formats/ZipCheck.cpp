@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include "InflateProbe.h"
-#include "Utf8Sequence.h"
+#include "headcheck/text/Utf8Sequence.h"
 
 namespace korvel {
 namespace {
