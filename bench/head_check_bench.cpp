@@ -620,7 +620,7 @@ void PrintCodeSlips(const fs::path& root, std::uint64_t seed, int runs) {
 // The names whose files hold no header: random bytes under them cannot be told from a wrong key.
 constexpr std::array<const char*, 12> kHeaderlessExtensions = {
     "bin", "dat", "enc", "raw", "key", "rnd", "gpg", "pgp", "p12", "pfx", "br", "brotli"};
-constexpr std::array<qsizetype, 2> kRandomSizes = {4 * 1024, 64 * 1024};
+constexpr std::array<qsizetype, 2> kRandomSizes = {qsizetype{4} * 1024, qsizetype{64} * 1024};
 
 QByteArray RandomBytes(std::mt19937_64& engine, qsizetype size) {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -632,39 +632,48 @@ QByteArray RandomBytes(std::mt19937_64& engine, qsizetype size) {
     return bytes;
 }
 
-void PrintRandomNames(std::uint64_t seed, int count) {
-    const HeadJudge judge;
-    std::map<std::string, Tally> byName;
+struct RandomNameCount {
+    std::map<std::string, Tally> byName;  // by name and size
     std::vector<std::string> doubts;
+    double seconds = 0;
+};
+
+RandomNameCount JudgeRandomNames(std::uint64_t seed, int count) {
+    const HeadJudge judge;
+    RandomNameCount result;
     std::mt19937_64 engine(seed);
     const auto start = Clock::now();
-    for (int n = 0; n < count; ++n) {
-        const std::string extension =
-            kHeaderlessExtensions[static_cast<std::size_t>(n) % kHeaderlessExtensions.size()];
-        const qsizetype size =
-            kRandomSizes[static_cast<std::size_t>(n / kHeaderlessExtensions.size()) %
-                         kRandomSizes.size()];
+    for (std::size_t n = 0; n < static_cast<std::size_t>(count); ++n) {
+        const std::string extension = kHeaderlessExtensions[n % kHeaderlessExtensions.size()];
+        const qsizetype size = kRandomSizes[n / kHeaderlessExtensions.size() % kRandomSizes.size()];
         const int length = kShortestPassword +
                            static_cast<int>(engine() % (kLongestPassword - kShortestPassword + 1));
         const QByteArray head = RandomBytes(engine, size);
         const QString name =
             QString::fromStdString("random-" + std::to_string(n) + "." + extension);
         const HeadJudgement judgement = judge.Judge(head, true, name, length);
-        byName[extension + " " + std::to_string(size / 1024) + " KiB"].Add(judgement.verdict);
+        result.byName[extension + " " + std::to_string(size / 1024) + " KiB"].Add(
+            judgement.verdict);
         if (judgement.verdict == HeadVerdict::Implausible) {
-            doubts.push_back("file " + std::to_string(n) + " (." + extension + ", " +
-                             std::to_string(size) + " bytes, length " + std::to_string(length) +
-                             "): " + judgement.reason.toStdString());
+            result.doubts.push_back("file " + std::to_string(n) + " (." + extension + ", " +
+                                    std::to_string(size) + " bytes, length " +
+                                    std::to_string(length) +
+                                    "): " + judgement.reason.toStdString());
         }
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return result;
+}
+
+void PrintRandomNames(std::uint64_t seed, int count) {
+    const RandomNameCount result = JudgeRandomNames(seed, count);
     std::printf("# Random files under headerless names: %d files (seed %llu)\n\n", count,
                 static_cast<unsigned long long>(seed));
     std::printf(
         "| %-14s | doubted | plausible | cannot tell |\n|%s|--------:|----------:|------------:|\n",
         "name", std::string(16, '-').c_str());
     Tally total;
-    for (const auto& [label, tally] : byName) {
+    for (const auto& [label, tally] : result.byName) {
         std::printf("| %-14s | %7d | %9d | %11d |\n", label.c_str(), tally.implausible,
                     tally.plausible, tally.cannotTell);
         total.implausible += tally.implausible;
@@ -675,8 +684,8 @@ void PrintRandomNames(std::uint64_t seed, int count) {
                 total.cannotTell);
     std::printf("Goal: 0 doubted with the right password: %s (%d). %.1f us a judgement.\n",
                 total.implausible == 0 ? "met" : "MISSED", total.implausible,
-                count ? seconds * 1e6 / count : 0.0);
-    for (const std::string& doubt : doubts) std::printf("  doubted: %s\n", doubt.c_str());
+                count ? result.seconds * 1e6 / count : 0.0);
+    for (const std::string& doubt : result.doubts) std::printf("  doubted: %s\n", doubt.c_str());
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace korvel {
 // it is used at (every Len-th byte), and one character too many garbles nearly every byte.
 class HeadJudge {
 public:
-    static constexpr qsizetype kHeadSize = 64 * 1024;
+    static constexpr qsizetype kHeadSize = qsizetype{64} * 1024;
 
     // head: the first kHeadSize bytes of the decrypted data (all of it when shorter);
     // wholeFile: head holds the whole plaintext; targetName: the file name the plaintext gets

@@ -9,7 +9,7 @@ namespace korvel::test {
 namespace {
 
 constexpr const char* kPassword = "Head~check 7";
-constexpr std::size_t kHead = 64 * 1024;
+constexpr std::size_t kHead = std::size_t{64} * 1024;
 
 class HeadDecryptionTest : public ::testing::Test {
 protected:
