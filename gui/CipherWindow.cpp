@@ -215,8 +215,8 @@ void CipherWindow::RunClicked() {
 
 // A wrong password or key file decrypts without an error into bytes of the right length; the
 // decrypted head tells, before anything is written. A request the run refuses is left to the run,
-// so that its messages come first, as always.
-// The key file is opened once, here, for the head check and the run both.
+// so that its messages come first, as always. The key file is opened once, here, for the head and
+// the run both.
 bool CipherWindow::ResultLooksRightOrUserInsists(RunRequest& request) {
     if (RunRefusal(request)) return true;
     HeadDecryption::OpenKeyFor(request);
