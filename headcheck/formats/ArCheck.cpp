@@ -8,6 +8,8 @@ namespace {
 constexpr qsizetype kSignatureSize = 8;
 constexpr qsizetype kHeaderSize = 60;
 constexpr int kMembersChecked = 256;
+// A member the head cuts within its first bytes may be cut within its signature.
+constexpr qsizetype kShortestCutMember = 16;
 
 struct Field {
     qsizetype offset;
@@ -67,7 +69,7 @@ QString MemberFault(const FormatContext& context, qsizetype start, qsizetype siz
     const qsizetype available = std::min(size, context.head.Size() - start);
     const HeadBytes member(context.head.Slice(start, available));
     const FormatCheck* check = context.claiming ? context.claiming(member) : nullptr;
-    if (!check) {
+    if (!check || (available < size && available < kShortestCutMember)) {
         return QString();
     }
     const QString fault =

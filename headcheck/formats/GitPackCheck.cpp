@@ -14,7 +14,7 @@ constexpr qsizetype kObjectNameSize = 20;
 
 // The index's fan-out table counts objects by their name's first byte, cumulatively.
 QString IndexFault(const HeadBytes& head) {
-    if (!head.Matches(0, "\xFFtOc") || *head.U32Be(4) != 2) {
+    if (!head.Matches(0, "\xFFtOc") || head.U32Be(4) != std::uint32_t{2}) {
         return "git pack index header broken";
     }
     std::uint32_t previous = 0;
@@ -107,12 +107,12 @@ QString PackFault(const FormatContext& context) {
 
 QString GitPackCheck::TypeName() const { return "application/x-git"; }
 
-// The signature's first two bytes and a version number after it, so that text starting "PACK"
-// is not taken.
+// An index by its signature's first two bytes; a pack by them and a version number after it, so
+// that text starting "PACK" is not taken.
 bool GitPackCheck::Claims(const HeadBytes& head) const {
     const auto version = head.U32Be(4);
-    return version && (head.Matches(0, "PA") || head.Matches(0, "\xFFt")) &&
-           (*version == 2 || *version == 3);
+    return head.Matches(0, "\xFFt") ||
+           (version && head.Matches(0, "PA") && (*version == 2 || *version == 3));
 }
 
 QString GitPackCheck::FindFault(const FormatContext& context) const {

@@ -98,10 +98,17 @@ QString TableFault(const HeadBytes& head, qsizetype record, std::uint64_t fontSi
 
 QString SfntFontCheck::TypeName() const { return "font/sfnt"; }
 
-// TrueType's version (0x00010000) starts other formats too, so the search fields after it must
-// agree; the other versions are words of their own.
+// TrueType's version (0x00010000) starts other formats too (databases follow it with text), so
+// the search fields or a table count after it must agree; a collection's "tt" is followed by its
+// version; the other versions are words of their own.
 bool SfntFontCheck::Claims(const HeadBytes& head) const {
+    const auto tableCount = head.U16Be(4);
+    const auto collectionVersion = head.U32Be(4);
     return head.Matches(0, "OTTO") || head.Matches(0, "true") || head.Matches(0, "ttcf") ||
+           (head.Matches(0, "tt") && collectionVersion &&
+            (*collectionVersion == 0x10000 || *collectionVersion == 0x20000)) ||
+           (head.Matches(0, kVersions[0]) && tableCount && *tableCount > 0 &&
+            *tableCount <= kMostTables) ||
            (StartsLikeVersion(head) && SearchFieldsFit(head, 0));
 }
 
@@ -112,8 +119,13 @@ QString SfntFontCheck::FindFault(const FormatContext& context) const {
     qsizetype directory = 0;
     if (head.Matches(0, "tt")) {
         const auto version = head.U32Be(4);
+        const auto fontCount = head.U32Be(8);
         const auto firstFont = head.U32Be(12);
-        if (!head.Matches(0, "ttcf") || (version && *version != 0x10000 && *version != 0x20000)) {
+        // The first font's directory follows the collection's table of offsets.
+        if (!head.Matches(0, "ttcf") || (version && *version != 0x10000 && *version != 0x20000) ||
+            (firstFont &&
+             (*fontCount == 0 || *fontCount > kLargestFont / 4 ||
+              *firstFont < 12 + std::uint64_t{*fontCount} * 4 || *firstFont > kLargestFont))) {
             return "font collection header broken";
         }
         if (!firstFont) {
