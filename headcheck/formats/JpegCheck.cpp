@@ -136,7 +136,9 @@ QString JpegCheck::FindFault(const FormatContext& context) const {
             return "JPEG segment length broken";
         }
         if (!length || !head.Has(offset + 2, *length)) {
-            break;
+            // A file cut short ends in its entropy-coded data; one cut before its scan shows
+            // nothing.
+            return context.wholeFile ? "JPEG segment reaches past the end" : QString();
         }
         const qsizetype end = offset + 2 + *length;
         QString fault = SegmentFault(head, marker, offset + 4, end);

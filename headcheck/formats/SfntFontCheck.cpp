@@ -103,12 +103,15 @@ QString SfntFontCheck::TypeName() const { return "font/sfnt"; }
 // version; the other versions are words of their own.
 bool SfntFontCheck::Claims(const HeadBytes& head) const {
     const auto tableCount = head.U16Be(4);
+    const auto searchRange = head.U16Be(6);
+    const auto entrySelector = head.U16Be(8);
     const auto collectionVersion = head.U32Be(4);
     return head.Matches(0, "OTTO") || head.Matches(0, "true") || head.Matches(0, "ttcf") ||
            (head.Matches(0, "tt") && collectionVersion &&
             (*collectionVersion == 0x10000 || *collectionVersion == 0x20000)) ||
-           (head.Matches(0, kVersions[0]) && tableCount && *tableCount > 0 &&
-            *tableCount <= kMostTables) ||
+           (head.Matches(0, kVersions[0]) && entrySelector &&
+            ((*tableCount > 0 && *tableCount <= kMostTables) ||
+             (*entrySelector <= 6 && *searchRange == 16 << *entrySelector))) ||
            (StartsLikeVersion(head) && SearchFieldsFit(head, 0));
 }
 
