@@ -188,6 +188,41 @@ INSTANTIATE_TEST_SUITE_P(FormatsAndMistakes, FormatHeadTest,
                                           testing::Range<std::size_t>(0, kMistakes.size())),
                          CaseName);
 
+// Any one character after the first two mistyped, at any position, as any other printable
+// character (every third, to keep the rows few): the period of garbled bytes starts anywhere.
+class FormatHeadTypoTest : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(FormatHeadTypoTest, AnyOneLaterCharacterWrongFails) {
+    const FormatHead& head = FormatHeads()[GetParam()];
+    const QByteArray plain = Fixture(head.fixture);
+    ASSERT_FALSE(plain.isEmpty());
+    const QByteArray ciphertext = SeedTransform(plain, kPassword, KeyFiles::Get().Right());
+    std::vector<std::string> missed;
+    for (std::size_t position = 2; position < kPassword.size(); ++position) {
+        for (int code = '!'; code <= '~'; code += 3) {
+            std::string tried = kPassword;
+            tried[position] = static_cast<char>(code);
+            if (tried == kPassword) {
+                continue;
+            }
+            const HeadJudgement judgement =
+                Judge(SeedTransform(ciphertext, tried, KeyFiles::Get().Right()), head.wholeFile,
+                      head.targetName, tried.size());
+            if (judgement.verdict != I) {
+                missed.push_back(tried + " " + Describe(judgement));
+            }
+        }
+    }
+    EXPECT_TRUE(missed.empty()) << missed.size() << " mistakes missed, the first "
+                                << missed.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FormatHeadTypoTest,
+                         testing::Range<std::size_t>(0, FormatHeads().size()),
+                         [](const testing::TestParamInfo<std::size_t>& info) {
+                             return std::string(FormatHeads()[info.param].label);
+                         });
+
 // The first bytes of a longer file, wherever they end: a structure cut there is no fault. A run
 // hands the judge HeadJudge::kHeadSize bytes of a longer file, and an archive's member may be cut
 // anywhere; from 16 bytes on, the longest signature, every cut must pass.
