@@ -116,6 +116,7 @@ bool JpegCheck::Claims(const HeadBytes& head) const { return head.Matches(0, "\x
 QString JpegCheck::FindFault(const FormatContext& context) const {
     const HeadBytes& head = context.head;
     qsizetype offset = 2;
+    bool scanned = false;
     while (head.Has(offset, 2)) {
         if (head.At(offset) != kMarker) {
             return "JPEG marker expected";
@@ -136,9 +137,10 @@ QString JpegCheck::FindFault(const FormatContext& context) const {
             return "JPEG segment length broken";
         }
         if (!length || !head.Has(offset + 2, *length)) {
-            // A file cut short ends in its entropy-coded data; one cut before its scan shows
-            // nothing.
-            return context.wholeFile ? "JPEG segment reaches past the end" : QString();
+            // Files cut short, or with stray markers in their scans, are common enough; a whole
+            // file whose headers reach past its end before the first scan is not.
+            return context.wholeFile && !scanned ? "JPEG header segment reaches past the end"
+                                                 : QString();
         }
         const qsizetype end = offset + 2 + *length;
         QString fault = SegmentFault(head, marker, offset + 4, end);
@@ -147,6 +149,7 @@ QString JpegCheck::FindFault(const FormatContext& context) const {
         }
         offset = end;
         if (marker == kStartOfScan) {
+            scanned = true;
             QString entropyFault = EntropyFault(head, offset, offset);
             if (!entropyFault.isEmpty()) {
                 return entropyFault;
