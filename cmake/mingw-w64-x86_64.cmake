@@ -16,7 +16,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KORVEL_MINGW_SHARED_RUNTIME)
+# The static libcrypto of scripts/build-openssl-windows.sh, given as -DOPENSSL_ROOT_DIR=... with
+# -DOPENSSL_USE_STATIC_LIBS=TRUE. Libraries are looked for only under the find roots, so it is
+# one. What it imports comes from ws2_32 and crypt32, which FindOpenSSL adds to OpenSSL::Crypto,
+# and from advapi32 and user32, which every mingw program links. (Built with mingw, it takes its
+# random numbers from CryptGenRandom, not from bcrypt.)
+if(OPENSSL_ROOT_DIR)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${OPENSSL_ROOT_DIR})
+endif()
+
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KORVEL_MINGW_SHARED_RUNTIME OPENSSL_ROOT_DIR)
 if(NOT KORVEL_MINGW_SHARED_RUNTIME)
     # One self-contained .exe: no runtime DLLs to find under wine or on a user's machine.
     set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

@@ -36,59 +36,12 @@ fi
 
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
 
-# --- The source, through a deb-src entry derived from the machine's own apt sources.
-deb_src_list=/etc/apt/sources.list.d/korvel-deb-src.sources
-add_deb_src_entries() {
-    # Every enabled "deb" source of this release (its suites start with the release's code name)
-    # again as "deb-src": the same URIs, suites, components and keys.
-    local codename
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-    [ -n "$codename" ] || { echo "Cannot tell this system's release (VERSION_CODENAME)." >&2; return 1; }
-    {
-        for file in /etc/apt/sources.list.d/*.sources; do
-            [ -f "$file" ] && [ "$file" != "$deb_src_list" ] || continue
-            awk -v codename="$codename" '
-                function flush() {
-                    if (types ~ /(^| )deb( |$)/ && suites ~ ("(^| )" codename)) {
-                        print "Types: deb-src"; printf "%s", rest; print ""
-                    }
-                    types = ""; suites = ""; rest = ""
-                }
-                /^[ \t]*#/ { next }
-                /^[ \t]*$/ { flush(); next }
-                /^Types:/ { types = $0; sub(/^Types:[ \t]*/, "", types); next }
-                /^Suites:/ { suites = $0; sub(/^Suites:[ \t]*/, "", suites) }
-                /^Enabled:[ \t]*no/ { types = "" }
-                { rest = rest $0 "\n" }
-                END { flush() }' "$file"
-        done
-        for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-            [ -f "$file" ] || continue
-            awk -v codename="$codename" '
-                $1 == "deb" {
-                    n = 2; options = ""
-                    if ($2 ~ /^\[/) { while ($n !~ /\]$/) { options = options " " $n; n++ }
-                                      options = options " " $n; n++ }
-                    if ($(n + 1) !~ ("^" codename)) next
-                    print "Types: deb-src"; print "URIs: " $n; print "Suites: " $(n + 1)
-                    components = ""; for (i = n + 2; i <= NF; i++) components = components " " $i
-                    print "Components:" components
-                    if (match(options, /signed-by=[^] ]*/))
-                        print "Signed-By: " substr(options, RSTART + 10, RLENGTH - 10)
-                    print ""
-                }' "$file"
-        done
-    } | "${as_root[@]}" tee "$deb_src_list" >/dev/null
-    echo "Added the source entries in $deb_src_list:"
-    cat "$deb_src_list"
-    "${as_root[@]}" apt-get update -q -o DPkg::Lock::Timeout=900
-}
-
+# --- The source, through a deb-src entry (scripts/windows-common.sh).
 mkdir -p "$work"
 source_dir=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | sort | tail -n 1)
 if [ -z "$source_dir" ]; then
     if ! apt-get source --print-uris qt6-base 2>/dev/null | grep -q '\.dsc'; then
-        add_deb_src_entries
+        korvel_add_deb_src_entries
     fi
     (cd "$work" && apt-get source -q "qt6-base=$host_version")
     source_dir=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | sort | tail -n 1)

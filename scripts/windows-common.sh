@@ -1,4 +1,5 @@
-# Sourced by the scripts that build and run Korvel for Windows against the cross-built Qt.
+# Sourced by the scripts that build and run Korvel for Windows against the cross-built Qt and
+# libcrypto.
 
 # Where the cross-built Qt lives: outside the clone, so that every clone and every CI run on this
 # machine shares it. scripts/build-qt-windows.sh makes it.
@@ -10,12 +11,82 @@ KORVEL_WINDOWS_BUILD=build-windows
 
 korvel_qt_windows_ready() { [ -f "$KORVEL_QT_WINDOWS_STAMP" ]; }
 
+# Where the cross-built static libcrypto lives, beside the Qt. scripts/build-openssl-windows.sh
+# makes it, and writes the stamp last.
+KORVEL_OPENSSL_WINDOWS=${KORVEL_OPENSSL_WINDOWS:-/var/cache/korvel/openssl-windows}
+KORVEL_OPENSSL_WINDOWS_STAMP=$KORVEL_OPENSSL_WINDOWS/korvel-openssl-complete
+export KORVEL_OPENSSL_WINDOWS KORVEL_OPENSSL_WINDOWS_STAMP
+
+korvel_openssl_windows_ready() { [ -f "$KORVEL_OPENSSL_WINDOWS_STAMP" ]; }
+
+# What every Windows build passes to CMake so that find_package(OpenSSL) takes that libcrypto.
+korvel_openssl_windows_options() {
+    printf '%s\n' -DOPENSSL_ROOT_DIR="$KORVEL_OPENSSL_WINDOWS" -DOPENSSL_USE_STATIC_LIBS=TRUE
+}
+
 korvel_require_qt_windows() {
     if ! korvel_qt_windows_ready; then
         echo "There is no cross-built Qt for Windows in $KORVEL_QT_WINDOWS." >&2
         echo "Build it first (about 30 minutes): bash scripts/build-qt-windows.sh" >&2
         exit 1
     fi
+}
+
+korvel_require_openssl_windows() {
+    if ! korvel_openssl_windows_ready; then
+        echo "There is no libcrypto for Windows in $KORVEL_OPENSSL_WINDOWS." >&2
+        echo "Build it first (about 2 minutes on two cores): bash scripts/build-openssl-windows.sh" >&2
+        exit 1
+    fi
+}
+
+# Debian's source packages, through a deb-src entry derived from the machine's own apt sources:
+# every enabled "deb" source of this release (its suites start with the release's code name)
+# again as "deb-src", with the same URIs, suites, components and keys.
+korvel_add_deb_src_entries() {
+    local deb_src_list=/etc/apt/sources.list.d/korvel-deb-src.sources as_root=()
+    [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+    local codename file
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$codename" ] || { echo "Cannot tell this system's release (VERSION_CODENAME)." >&2; return 1; }
+    {
+        for file in /etc/apt/sources.list.d/*.sources; do
+            [ -f "$file" ] && [ "$file" != "$deb_src_list" ] || continue
+            awk -v codename="$codename" '
+                function flush() {
+                    if (types ~ /(^| )deb( |$)/ && suites ~ ("(^| )" codename)) {
+                        print "Types: deb-src"; printf "%s", rest; print ""
+                    }
+                    types = ""; suites = ""; rest = ""
+                }
+                /^[ \t]*#/ { next }
+                /^[ \t]*$/ { flush(); next }
+                /^Types:/ { types = $0; sub(/^Types:[ \t]*/, "", types); next }
+                /^Suites:/ { suites = $0; sub(/^Suites:[ \t]*/, "", suites) }
+                /^Enabled:[ \t]*no/ { types = "" }
+                { rest = rest $0 "\n" }
+                END { flush() }' "$file"
+        done
+        for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+            [ -f "$file" ] || continue
+            awk -v codename="$codename" '
+                $1 == "deb" {
+                    n = 2; options = ""
+                    if ($2 ~ /^\[/) { while ($n !~ /\]$/) { options = options " " $n; n++ }
+                                      options = options " " $n; n++ }
+                    if ($(n + 1) !~ ("^" codename)) next
+                    print "Types: deb-src"; print "URIs: " $n; print "Suites: " $(n + 1)
+                    components = ""; for (i = n + 2; i <= NF; i++) components = components " " $i
+                    print "Components:" components
+                    if (match(options, /signed-by=[^] ]*/))
+                        print "Signed-By: " substr(options, RSTART + 10, RLENGTH - 10)
+                    print ""
+                }' "$file"
+        done
+    } | "${as_root[@]}" tee "$deb_src_list" >/dev/null
+    echo "Added the source entries in $deb_src_list:"
+    cat "$deb_src_list"
+    "${as_root[@]}" apt-get update -q -o DPkg::Lock::Timeout=900
 }
 
 # The mingw runtime DLLs the Qt DLLs and the program load.
@@ -79,8 +150,6 @@ REG
     wineserver -w
 }
 
-# Configures the whole program, its tests included, for Windows with the cross-built Qt's
-# qt-cmake, which chains the project's mingw toolchain file.
 # zlib for Windows, which the check of a decrypted head links statically.
 korvel_require_mingw_zlib() {
     dpkg-query -W -f='${Status}' libz-mingw-w64-dev 2>/dev/null | grep -q "install ok installed" &&
@@ -91,10 +160,16 @@ korvel_require_mingw_zlib() {
         -o DPkg::Lock::Timeout=600 --no-install-recommends libz-mingw-w64-dev
 }
 
+# Configures the whole program, its tests included, for Windows with the cross-built Qt's
+# qt-cmake, which chains the project's mingw toolchain file, and the cross-built libcrypto.
 korvel_configure_windows_build() {
     korvel_require_mingw_zlib
+    korvel_require_openssl_windows
+    local openssl_options
+    mapfile -t openssl_options < <(korvel_openssl_windows_options)
     "$KORVEL_QT_WINDOWS/bin/qt-cmake" -S . -B "$KORVEL_WINDOWS_BUILD" -G Ninja \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
         -DKORVEL_MINGW_SHARED_RUNTIME=ON \
-        -DCMAKE_BUILD_TYPE=Release
+        -DCMAKE_BUILD_TYPE=Release \
+        "${openssl_options[@]}"
 }

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
 korvel_require_qt_windows
+korvel_require_openssl_windows
 
 korvel_setup_wine  # before the build: it discovers the tests by running them under wine
 korvel_hold_wineserver

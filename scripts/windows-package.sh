@@ -10,6 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
 korvel_require_qt_windows
+korvel_require_openssl_windows
 
 korvel_configure_windows_build
 cmake --build "$KORVEL_WINDOWS_BUILD" --target korvel korvel-cli korvel_help_file -j "${KORVEL_JOBS:-2}"
