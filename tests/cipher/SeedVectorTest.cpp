@@ -134,7 +134,7 @@ Bytes Transform(Bytes data, const SeedVector& vector) {
     KeyFileReader reader(BinaryFile::OpenForReading(folder / "uae"));
     Keystream keystream;
     keystream.Start(vector.password, reader);
-    constexpr std::size_t kBlock = 64 * 1024;
+    constexpr std::size_t kBlock = std::size_t{64} * 1024;
     std::size_t done = 0;
     for (std::size_t piece = kBlock - kHeaderSize; done < data.size(); piece = kBlock) {
         const std::size_t count = std::min(piece, data.size() - done);
