@@ -6,17 +6,22 @@
 #include <fstream>
 #include <string>
 
+#include "FileCallHook.h"
 #include "FileSystemCalls.h"
 
 namespace korvel {
 
 int FileSystemCalls::OpenToRead(const std::filesystem::path& path) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer, possibly for ever.
-    return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::Open, .name = path.c_str()}; },
+        [&] { return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
 }
 
 int FileSystemCalls::OpenNew(const std::filesystem::path& path) {
-    return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::Open, .name = path.c_str()}; },
+        [&] { return open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666); });
 }
 
 bool FileSystemCalls::Describe(int descriptor, Facts& facts) {
@@ -37,12 +42,19 @@ bool FileSystemCalls::ReadyForBlockingReads(int descriptor) {
 }
 
 long long FileSystemCalls::ReadSome(int descriptor, std::uint8_t* buffer, std::size_t count) {
-    return read(descriptor, buffer, count);
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::Read, .file = descriptor, .count = count}; },
+        [&] { return read(descriptor, buffer, count); });
 }
 
 long long FileSystemCalls::WriteSome(int descriptor, const std::uint8_t* buffer,
                                      std::size_t count) {
-    return write(descriptor, buffer, count);
+    return ThroughHook(
+        [&] {
+            return FileCall{
+                .op = FileOp::Write, .file = descriptor, .bytes = buffer, .count = count};
+        },
+        [&] { return write(descriptor, buffer, count); });
 }
 
 long long FileSystemCalls::WriteSomeOfTwo(int descriptor, const std::uint8_t* first,
@@ -50,16 +62,33 @@ long long FileSystemCalls::WriteSomeOfTwo(int descriptor, const std::uint8_t* fi
                                           std::size_t secondCount) {
     const iovec parts[] = {{const_cast<std::uint8_t*>(first), firstCount},
                            {const_cast<std::uint8_t*>(second), secondCount}};
-    return writev(descriptor, parts, 2);
+    return ThroughHook(
+        [&] {
+            return FileCall{.op = FileOp::Write,
+                            .file = descriptor,
+                            .bytes = first,
+                            .count = firstCount,
+                            .moreBytes = second,
+                            .moreCount = secondCount};
+        },
+        [&] { return writev(descriptor, parts, 2); });
 }
 
 bool FileSystemCalls::SeekTo(int descriptor, std::uint64_t offset) {
-    return lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) >= 0;
+    return ThroughHook(
+               [&] { return FileCall{.op = FileOp::Seek, .file = descriptor, .offset = offset}; },
+               [&] { return lseek(descriptor, static_cast<off_t>(offset), SEEK_SET); }) >= 0;
 }
 
-int FileSystemCalls::SyncToDisk(int descriptor) { return fsync(descriptor); }
+int FileSystemCalls::SyncToDisk(int descriptor) {
+    return ThroughHook([&] { return FileCall{.op = FileOp::Sync, .file = descriptor}; },
+                       [&] { return fsync(descriptor); });
+}
 
-int FileSystemCalls::Close(int descriptor) { return close(descriptor); }
+int FileSystemCalls::Close(int descriptor) {
+    return ThroughHook<true>([&] { return FileCall{.op = FileOp::Close, .file = descriptor}; },
+                             [&] { return close(descriptor); });
+}
 
 // Read where the system tells it (Linux 4.7 and later), since setting the umask to learn it
 // would change it for a moment for every thread of the process.

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "FileCallHook.h"
 #include "FileError.h"
 #include "InterruptCleanup.h"
 #include "TargetFolder.h"
@@ -42,6 +43,40 @@ bool SyncFsReportsFailures() {
 }
 #endif
 
+// The calls on the folder and its names, each known to the file call hook (FileCallHook).
+int OpenIn(int folder, const char* name, int flags, mode_t mode = 0) {
+    return ThroughHook([&] { return FileCall{.op = FileOp::Open, .folder = folder, .name = name}; },
+                       [&] { return openat(folder, name, flags, mode); });
+}
+
+int CloseFile(int descriptor) {
+    return ThroughHook<true>([&] { return FileCall{.op = FileOp::Close, .file = descriptor}; },
+                             [&] { return close(descriptor); });
+}
+
+int UnlinkIn(int folder, const char* name) {
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::Unlink, .folder = folder, .name = name}; },
+        [&] { return unlinkat(folder, name, 0); });
+}
+
+int LinkIn(int file, int folder, const char* name, const char* from, int fromFolder, int flags) {
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::Link, .file = file, .folder = folder, .name = name}; },
+        [&] { return linkat(fromFolder, from, folder, name, flags); });
+}
+
+int ChangeMode(int descriptor, mode_t mode) {
+    return ThroughHook(
+        [&] { return FileCall{.op = FileOp::ChangeMode, .file = descriptor, .offset = mode}; },
+        [&] { return fchmod(descriptor, mode); });
+}
+
+int ChangeOwner(int descriptor, uid_t owner, gid_t group) {
+    return ThroughHook([&] { return FileCall{.op = FileOp::ChangeOwner, .file = descriptor}; },
+                       [&] { return fchown(descriptor, owner, group); });
+}
+
 bool SameFile(const struct stat& one, const struct stat& other) {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
@@ -54,7 +89,9 @@ bool SameFile(const struct stat& one, const struct stat& other) {
 struct TargetFolder::Native {
     int Folder(const fs::path& path, const fs::path& target) {
         if (folder < 0) {
-            folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            folder =
+                ThroughHook([&] { return FileCall{.op = FileOp::Open, .name = path.c_str()}; },
+                            [&] { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
             if (folder < 0) throw FileError(FileAccess::Write, target, SystemReason(errno));
         }
         return folder;
@@ -70,7 +107,7 @@ TargetFolder::TargetFolder(const TargetLocation& location, const fs::path& targe
 
 TargetFolder::~TargetFolder() {
     InterruptCleanup::Disarm(native_->cleanupSlot);
-    if (native_->folder >= 0) close(native_->folder);
+    if (native_->folder >= 0) CloseFile(native_->folder);
 }
 
 int TargetFolder::Descriptor() const { return native_->Folder(location_.folder, target_); }
@@ -90,7 +127,7 @@ void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
                                   const std::function<bool(const fs::path&)>& isLeftover) {
     for (const fs::path& name : names) {
         if (!isLeftover(name)) continue;
-        const int descriptor = openat(Descriptor(), name.c_str(),
+        const int descriptor = OpenIn(Descriptor(), name.c_str(),
                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (descriptor < 0) continue;
         struct stat locked {
@@ -99,15 +136,18 @@ void TargetFolder::SweepLeftovers(const std::vector<fs::path>& names,
             flock(descriptor, LOCK_EX | LOCK_NB) == 0 &&
             fstatat(native_->folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             SameFile(locked, named)) {
-            unlinkat(native_->folder, name.c_str(), 0);
+            UnlinkIn(native_->folder, name.c_str());
         }
-        close(descriptor);
+        CloseFile(descriptor);
     }
 }
 
 bool TargetFolder::CreateUnnamed(BinaryFile& file) {
 #ifdef O_TMPFILE
-    const int descriptor = open(location_.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const char* folder = location_.folder.c_str();
+    const int descriptor =
+        ThroughHook([&] { return FileCall{.op = FileOp::Open, .name = folder, .unnamed = true}; },
+                    [&] { return open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600); });
     // A file system without unnamed files, or a folder that refuses: the named way says why.
     if (descriptor < 0) return false;
     file = BinaryFile::AdoptForWriting(descriptor, target_);
@@ -127,7 +167,7 @@ bool TargetFolder::CreatePrivate(const fs::path& name, BinaryFile& file) {
     {
         const InterruptCleanup::Hold hold;
         const int slot = InterruptCleanup::Arm(folder, name.c_str());
-        descriptor = openat(folder, name.c_str(),
+        descriptor = OpenIn(folder, name.c_str(),
                             O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
         error = errno;
         if (descriptor >= 0) {
@@ -157,10 +197,10 @@ namespace {
 // Gives an unnamed file a name in the folder; never replaces one.
 int LinkUnnamed(int file, int folder, const char* name) {
     const std::string self = "/proc/self/fd/" + std::to_string(file);
-    int linked = linkat(AT_FDCWD, self.c_str(), folder, name, AT_SYMLINK_FOLLOW);
+    int linked = LinkIn(file, folder, name, self.c_str(), AT_FDCWD, AT_SYMLINK_FOLLOW);
 #ifdef AT_EMPTY_PATH
     if (linked != 0 && errno == ENOENT) {  // no /proc
-        linked = linkat(file, "", folder, name, AT_EMPTY_PATH);
+        linked = LinkIn(file, folder, name, "", file, AT_EMPTY_PATH);
     }
 #endif
     return linked;
@@ -209,12 +249,12 @@ void TargetFolder::GiveFinalAccess(BinaryFile& file, unsigned newFilePermissions
         S_ISREG(existing.st_mode)) {
         // Owner first, since a change of owner may clear mode bits. A process that may not give
         // the file away keeps at least the group where it can. Set-id and sticky bits are dropped.
-        if (fchown(descriptor, existing.st_uid, existing.st_gid) != 0 &&
-            fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+        if (ChangeOwner(descriptor, existing.st_uid, existing.st_gid) != 0 &&
+            ChangeOwner(descriptor, static_cast<uid_t>(-1), existing.st_gid) != 0) {
             // The file stays the user's own, with the mode below.
         }
-        if (fchmod(descriptor, existing.st_mode & 0777) != 0) Fail(errno);
-    } else if (fchmod(descriptor, newFilePermissions & 0777) != 0) {
+        if (ChangeMode(descriptor, existing.st_mode & 0777) != 0) Fail(errno);
+    } else if (ChangeMode(descriptor, newFilePermissions & 0777) != 0) {
         Fail(errno);
     }
 }
@@ -226,7 +266,14 @@ void TargetFolder::Keep(BinaryFile&) {
 // Renamed while still open and locked, so that no other run's sweep takes it in between.
 void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
     const int folder = Descriptor();
-    if (renameat(folder, name.c_str(), folder, location_.name.c_str()) != 0) {
+    const char* from = name.c_str();
+    const char* to = location_.name.c_str();
+    if (ThroughHook(
+            [&] {
+                return FileCall{
+                    .op = FileOp::Rename, .folder = folder, .name = from, .newName = to};
+            },
+            [&] { return renameat(folder, from, folder, to); }) != 0) {
         Fail(errno);
     }
     InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
@@ -236,13 +283,20 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
 // The new name lasts through a power cut only once the folder is on disk too. Some file systems
 // cannot sync a folder; only a failed write is a failure here.
 void TargetFolder::MakeLasting() {
-    if (fsync(Descriptor()) != 0 && errno == EIO) Fail(errno);
+    const int folder = Descriptor();
+    if (ThroughHook([&] { return FileCall{.op = FileOp::SyncFolder, .folder = folder}; },
+                    [&] { return fsync(folder); }) != 0 &&
+        errno == EIO)
+        Fail(errno);
 }
 
 bool TargetFolder::SyncFileSystem() {
 #ifdef __linux__
     if (!SyncFsReportsFailures()) return false;
-    if (syncfs(Descriptor()) != 0) Fail(errno);
+    const int folder = Descriptor();
+    if (ThroughHook([&] { return FileCall{.op = FileOp::SyncFileSystem, .folder = folder}; },
+                    [&] { return syncfs(folder); }) != 0)
+        Fail(errno);
     return true;
 #else
     return false;
@@ -250,7 +304,7 @@ bool TargetFolder::SyncFileSystem() {
 }
 
 void TargetFolder::Remove(BinaryFile& file, const fs::path& name) noexcept {
-    if (!name.empty()) unlinkat(native_->folder, name.c_str(), 0);
+    if (!name.empty()) UnlinkIn(native_->folder, name.c_str());
     InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
     try {
         file.Close();
