@@ -77,6 +77,15 @@ int ChangeOwner(int descriptor, uid_t owner, gid_t group) {
                        [&] { return fchown(descriptor, owner, group); });
 }
 
+// The file's bytes are on disk since its flush, and its name is the target's now: a failed close
+// changes neither, and reporting it would call the replaced target unchanged.
+void CloseInPlace(BinaryFile& file) noexcept {
+    try {
+        file.Close();
+    } catch (const FileError&) {
+    }
+}
+
 bool SameFile(const struct stat& one, const struct stat& other) {
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
 }
@@ -237,7 +246,7 @@ bool TargetFolder::NameUnnamed(BinaryFile& file, const fs::path& name) {
 // call) takes the usual way, and that says what is wrong.
 bool TargetFolder::NameAsTarget(BinaryFile& file) {
     if (LinkUnnamed(file.Descriptor(), Descriptor(), location_.name.c_str()) != 0) return false;
-    file.Close();
+    CloseInPlace(file);
     return true;
 }
 
@@ -277,7 +286,7 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
         Fail(errno);
     }
     InterruptCleanup::Disarm(std::exchange(native_->cleanupSlot, -1));
-    file.Close();
+    CloseInPlace(file);
 }
 
 // The new name lasts through a power cut only once the folder is on disk too. Some file systems
