@@ -290,12 +290,12 @@ void TargetFolder::Replace(BinaryFile& file, const fs::path& name) {
 }
 
 // The new name lasts through a power cut only once the folder is on disk too. Some file systems
-// cannot sync a folder; only a failed write is a failure here.
+// cannot sync a folder (EINVAL); any other failure, a full disk as well as a failed write, is one.
 void TargetFolder::MakeLasting() {
     const int folder = Descriptor();
     if (ThroughHook([&] { return FileCall{.op = FileOp::SyncFolder, .folder = folder}; },
                     [&] { return fsync(folder); }) != 0 &&
-        errno == EIO)
+        errno != EINVAL && errno != ENOTSUP)
         Fail(errno);
 }
 
