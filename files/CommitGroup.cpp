@@ -1,6 +1,7 @@
 #include "CommitGroup.h"
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace korvel {
@@ -60,7 +61,11 @@ void CommitGroup::Flush(const Indices& folder, Failures& failures) {
     try {
         if (members_[*ready].target->FlushFileSystem()) return;
     } catch (const FileError& error) {
-        FailAll(folder, error, failures);
+        // The lost bytes may be any file's of the file system, and a later syncfs that succeeds
+        // does not bring them back: no member of the group is on disk for sure.
+        Indices everyone(members_.size());
+        std::iota(everyone.begin(), everyone.end(), std::size_t{0});
+        FailAll(everyone, error, failures);
         return;
     }
     for (const std::size_t index : folder) {

@@ -40,7 +40,8 @@ public:
 
     // Commits every member and empties the group. Returns for each member, in the order added, the
     // failure that kept it from its target's place or from lasting there, if any. A failed flush
-    // fails every member of its folder, and their targets stay as they were.
+    // fails every member of its folder, a failed syncfs every member of the group, and their
+    // targets stay as they were.
     std::vector<std::optional<FileError>> Commit();
 
 private:
