@@ -15,6 +15,7 @@
 #include "files/TemporaryTarget.h"
 #include "queue/FileQueue.h"
 #include "run/CipherRun.h"
+#include "run/RunMessages.h"
 #include "tests/support/CipherTestSupport.h"
 
 // A power cut after every call of a run and of a set, in every state the disk may then be in, and
@@ -290,6 +291,77 @@ TEST(CrashTest, EveryPowerCutLeavesEachTargetOldOrCompleteNew) {
         totalStates += states;
     }
     std::printf("crash states checked: %zu\n", totalStates);
+}
+
+// Whether the record put something in the target's place before the call that failed.
+bool ReplacedBefore(const std::vector<RecordedCall>& calls, std::size_t failed,
+                    const std::string& target) {
+    for (std::size_t index = 0; index < failed; ++index) {
+        const RecordedCall& call = calls[index];
+        if (call.error != 0) continue;
+        if ((call.op == FileOp::Rename && call.newPath == target) ||
+            (call.op == FileOp::Link && call.path == target))
+            return true;
+    }
+    return false;
+}
+
+TEST(CrashTest, EveryCallFailingInTurnIsReportedAndLosesNothing) {
+    std::map<FileOp, int> failedOps;
+    std::size_t states = 0;
+    for (const Scenario& scenario : kScenarios) {
+        for (const int error : {EIO, ENOSPC}) {
+            for (long failAt = 0;; ++failAt) {
+                const std::string label = std::string(scenario.label) + ", call " +
+                                          std::to_string(failAt) + " failing with " +
+                                          std::strerror(error);
+                Trial trial(scenario);
+                std::vector<std::optional<std::string>> failures;
+                std::vector<RecordedCall> calls;
+                {
+                    CallRecorder recorder(failAt, error);
+                    failures = trial.Run();
+                    calls = std::move(recorder.calls);
+                }
+                if (static_cast<std::size_t>(failAt) >= calls.size()) break;
+                ++failedOps[calls[failAt].op];
+                const std::vector<bool> done = Done(failures);
+                for (std::size_t index = 0; index < failures.size(); ++index) {
+                    if (!failures[index]) continue;
+                    EXPECT_NE(failures[index]->find(SystemReason(error)), std::string::npos)
+                        << label << ": " << *failures[index];
+                    EXPECT_TRUE(failures[index]->starts_with(kCannotWriteFile) ||
+                                failures[index]->starts_with(kCannotReadFile))
+                        << label << ": " << *failures[index];
+                }
+                // On the disk now: what a failed member may have is the old file, or the new one
+                // where it was in place before the failure (its folder's sync failed).
+                std::vector<bool> replaced(done);
+                for (std::size_t index = 0; index < done.size(); ++index) {
+                    if (!done[index] &&
+                        ReplacedBefore(calls, failAt, trial.Target(index).string())) {
+                        replaced[index] = false;
+                    } else if (!done[index]) {
+                        const DiskState now = Snapshot(trial.Root());
+                        const auto old = trial.before.find(trial.Target(index).string());
+                        const auto there = now.find(trial.Target(index).string());
+                        EXPECT_TRUE(old == trial.before.end()
+                                        ? there == now.end()
+                                        : there != now.end() && there->second == old->second)
+                            << label << ": " << trial.Target(index) << " changed";
+                    }
+                }
+                EXPECT_EQ(trial.Problem(Snapshot(trial.Root()), replaced), "") << label;
+                states += CheckEveryCrash(trial, calls, done, label);
+            }
+        }
+    }
+    for (const FileOp op :
+         {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Sync, FileOp::SyncFileSystem,
+          FileOp::SyncFolder, FileOp::Link, FileOp::Rename, FileOp::Close}) {
+        EXPECT_GT(failedOps[op], 0) << "no call of kind " << static_cast<int>(op) << " failed";
+    }
+    std::printf("crash states checked after a failing call: %zu\n", states);
 }
 
 }  // namespace
