@@ -9,6 +9,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev
     libgtest-dev googletest clang-tidy
+    clang libclang-rt-14-dev
     zlib1g-dev shared-mime-info
     libssl-dev age
     libchm-dev fp-utils
