@@ -4,10 +4,12 @@
 # its committed seed corpus (fuzz/corpus/<target>/, regressions included). Fails when a target
 # finds a crash, a leak, an input that runs over 10 s, a sanitizer report or a memory blow-up;
 # the input that did it is kept in build-fuzz/findings/<target>/.
-#   scripts/fuzz.sh [seconds]
+#   scripts/fuzz.sh [seconds [target...]]   (every target when none is named)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+shift || true
+chosen=("$@")
 started=$SECONDS
 bash scripts/install-deps.sh
 
@@ -40,6 +42,10 @@ failed=()
 summary=()
 for entry in "${targets[@]}"; do
     read -r name max_len <<<"$entry"
+    if [ ${#chosen[@]} -gt 0 ] && ! printf '%s\n' "${chosen[@]}" | grep -qx "$name"; then
+        summary+=("fuzz_$name: NOT RUN (not named)")
+        continue
+    fi
     corpus=build-fuzz/corpus/$name
     findings=build-fuzz/findings/$name
     log=build-fuzz/logs/$name.log
@@ -56,7 +62,7 @@ for entry in "${targets[@]}"; do
     if [ "$status" -ne 0 ] || grep -qE 'ERROR: (Address|Leak|UndefinedBehavior)Sanitizer|runtime error:' "$log"; then
         failed+=("$name")
         summary+=("fuzz_$name: FAILED (status $status) after ${runs:-?} executions; see $log")
-        tail -n 60 "$log"
+        grep -v 'WARNING: AddressSanitizer failed to allocate' "$log" | tail -n 60
     else
         summary+=("fuzz_$name: ${runs:-?} executions, nothing found")
     fi

@@ -3,6 +3,7 @@
 #include <chm_lib.h>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace korvel {
 
@@ -19,8 +20,20 @@ QString RecordText(const QByteArray& data) {
     return QString::fromLatin1(end < 0 ? data : data.left(end));
 }
 
+struct PathListing {
+    QStringList paths;
+    QSet<QString> seen;
+};
+
+// chmlib follows the listing from page to page by the link each page holds, so a damaged file
+// whose pages link back to one already listed would list forever: the listing ends where a path
+// comes round again.
 int CollectPath(chmFile*, chmUnitInfo* unit, void* context) {
-    static_cast<QStringList*>(context)->append(QString::fromUtf8(unit->path));
+    PathListing& listing = *static_cast<PathListing*>(context);
+    const QString path = QString::fromUtf8(unit->path);
+    if (listing.seen.contains(path)) return CHM_ENUMERATOR_SUCCESS;
+    listing.seen.insert(path);
+    listing.paths.append(path);
     return CHM_ENUMERATOR_CONTINUE;
 }
 
@@ -63,9 +76,9 @@ std::optional<QByteArray> ChmArchive::Read(const QString& pathInArchive) const {
 }
 
 QStringList ChmArchive::FilePaths() const {
-    QStringList paths;
-    chm_enumerate(handle_, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectPath, &paths);
-    return paths;
+    PathListing listing;
+    chm_enumerate(handle_, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectPath, &listing);
+    return listing.paths;
 }
 
 // Byte by byte: the compiler cannot prove a block read from the array stays within it.

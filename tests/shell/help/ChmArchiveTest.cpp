@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace korvel {
 namespace {
@@ -49,6 +50,45 @@ TEST(ChmArchiveTest, RefusesMissingAndNonChmFiles) {
     garbage.write(QByteArray(4096, 'x'));
     garbage.close();
     EXPECT_EQ(ChmArchive::Open(garbage.fileName()), nullptr);
+}
+
+// The built help file with its first listing page's link to the next page pointing back at
+// itself, as in a damaged file: chmlib follows the link without end.
+QByteArray HelpFileWithListingInACircle() {
+    // Offsets in the file's header, its directory's header and a listing page's header.
+    constexpr qsizetype kDirectoryOffset = 0x48;
+    constexpr qsizetype kPageSize = 0x10;
+    constexpr qsizetype kFirstListingPage = 0x20;
+    constexpr qsizetype kDirectoryHeaderSize = 0x54;
+    constexpr qsizetype kNextPage = 0x10;
+    QFile built(KORVEL_BUILT_HELP_FILE);
+    if (!built.open(QIODevice::ReadOnly)) return {};
+    QByteArray bytes = built.readAll();
+    const char* at = bytes.constData();
+    const auto directory =
+        static_cast<qsizetype>(qFromLittleEndian<quint64>(at + kDirectoryOffset));
+    const qsizetype pageSize = qFromLittleEndian<quint32>(at + directory + kPageSize);
+    const qint32 firstPage = qFromLittleEndian<qint32>(at + directory + kFirstListingPage);
+    const qsizetype page = directory + kDirectoryHeaderSize + firstPage * pageSize;
+    qToLittleEndian<qint32>(firstPage, bytes.data() + page + kNextPage);
+    return bytes;
+}
+
+TEST(ChmArchiveTest, ListsEachFileOnceWhenTheListingPagesLinkInACircle) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile damaged(folder.filePath("help.chm"));
+    const QByteArray bytes = HelpFileWithListingInACircle();
+    ASSERT_FALSE(bytes.isEmpty());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes);
+    damaged.close();
+
+    const auto archive = ChmArchive::Open(damaged.fileName());
+    ASSERT_NE(archive, nullptr);
+    QStringList paths = archive->FilePaths();
+    EXPECT_TRUE(paths.contains("/keyfile.html"));
+    EXPECT_EQ(paths.removeDuplicates(), 0);
 }
 
 }  // namespace
