@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "AgeFileName.h"
 #include "BannerBox.h"
 #include "DecryptionDoubt.h"
 #include "FileSetTexts.h"
@@ -22,6 +23,7 @@
 #include "WindowCentring.h"
 #include "WindowDialogs.h"
 #include "WindowTexts.h"
+#include "run/AgeKeys.h"
 #include "run/HeadDecryption.h"
 
 namespace korvel {
@@ -56,6 +58,9 @@ CipherWindow::CipherWindow(const WindowProfile& profile, WindowDialogs& dialogs,
         Control<BannerBox>(BannerPicture)->setPicture(QPixmap(profile_.bannerResource));
     }
     ConnectHandlers();
+    if (profile_.direction == Direction::Encrypt) {
+        Control(TargetBox)->setToolTip(QString::fromUtf8(kTargetFormatTip));
+    }
     // A dropped file becomes the source just as a file chosen in the Open dialog does.
     new SourceDropTarget(
         *this, *Control(TargetBox), dialogs_, [this] { return run_.Working(); },
@@ -76,6 +81,10 @@ void CipherWindow::setProgramEnder(std::function<void()> endProgram) {
 
 void CipherWindow::setBeforeTargetWrite(std::function<void()> hook) {
     beforeTargetWrite_ = std::move(hook);
+}
+
+void CipherWindow::setRunStartWatcher(std::function<void(const RunRequest&)> watcher) {
+    runStartWatcher_ = std::move(watcher);
 }
 
 void CipherWindow::ConnectHandlers() {
@@ -121,6 +130,7 @@ void CipherWindow::ChangePasswordClicked() {
 
 // Confirmed: the boxes are locked and the run can start; otherwise the other way round.
 void CipherWindow::SetPasswordConfirmed(bool confirmed) {
+    passwordConfirmed_ = confirmed;
     Control(ChangePasswordButton)->setEnabled(confirmed);
     Control(ConfirmPasswordButton)->setEnabled(!confirmed);
     Control(RunButton)->setEnabled(confirmed);
@@ -129,6 +139,15 @@ void CipherWindow::SetPasswordConfirmed(bool confirmed) {
         // Qt turns the input method back on with every change of the box; keep it off.
         Control(id)->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
+    RenewAgeKeys();
+}
+
+// Made afresh for each confirmation and each change of the key file. Nothing is derived here:
+// scrypt runs on the thread of the first run that needs the keys, never on the window's.
+void CipherWindow::RenewAgeKeys() {
+    ageKeys_.reset();
+    if (!passwordConfirmed_) return;
+    ageKeys_ = std::make_shared<AgeKeys>(password_.toStdString(), ToFilesystemPath(keyFilePath_));
 }
 
 void CipherWindow::SetPasswordBoxesMasked(bool masked) {
@@ -149,6 +168,10 @@ void CipherWindow::ChooseSourceClicked() {
 
 void CipherWindow::ChooseTargetClicked() {
     if (profile_.saveFilter) fileDialog_.Filter = *profile_.saveFilter;
+    // Decrypting "x.age" suggests "x", the name it had before it was encrypted.
+    if (profile_.direction == Direction::Decrypt) {
+        fileDialog_.FileName = AgeFileName::Without(fileDialog_.FileName);
+    }
     fileDialog_.ShowSave();
     Control<QLineEdit>(TargetBox)->setText(fileDialog_.FileName);
 }
@@ -208,7 +231,13 @@ void CipherWindow::RunClicked() {
     request.target = ToFilesystemPath(Control<QLineEdit>(TargetBox)->text());
     request.password = password_.toStdString();
     request.keyFile = ToFilesystemPath(keyFilePath_);
+    request.ageKeys = ageKeys_;
+    if (request.direction == Direction::Encrypt &&
+        AgeFileName::Has(Control<QLineEdit>(TargetBox)->text())) {
+        request.format = CipherFormat::Age;
+    }
     if (request.direction == Direction::Decrypt && !ResultLooksRightOrUserInsists(request)) return;
+    if (runStartWatcher_) runStartWatcher_(request);
     run_.Start(
         std::move(request), [this](const RunResult&) { emit runEnded(); }, beforeTargetWrite_);
 }
@@ -247,6 +276,7 @@ void CipherWindow::ShowKeyFingerprint() {
                           QString::number(key.lastModified().toMSecsSinceEpoch());
     if (stamp == keyFileStamp_) return;
     keyFileStamp_ = stamp;
+    RenewAgeKeys();
     const QString tip = QString::fromUtf8(kKeyFingerprintTip).arg(KeyFingerprintText());
     for (ControlId id : {PasswordEntry, PasswordRepeat}) Control(id)->setToolTip(tip);
 }

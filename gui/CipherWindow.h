@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "BackgroundRun.h"
@@ -15,6 +16,7 @@
 
 namespace korvel {
 
+class AgeKeys;
 class HelpOpener;
 class WindowDialogs;
 
@@ -41,6 +43,8 @@ public:
     void overrideApplicationFolder(const QString& folder);
     void setProgramEnder(std::function<void()> endProgram);
     void setBeforeTargetWrite(std::function<void()> hook);
+    // Test hook: sees each request the window hands to its run, just before the run starts.
+    void setRunStartWatcher(std::function<void(const RunRequest&)> watcher);
 
 signals:
     // A run has ended, on the window's thread, after its last notification.
@@ -70,6 +74,7 @@ private:
     void TakeFileSet(const QStringList& nativePaths);
     void SetPasswordConfirmed(bool confirmed);
     void SetPasswordBoxesMasked(bool masked);
+    void RenewAgeKeys();
     bool ResultLooksRightOrUserInsists(RunRequest& request);
     QString KeyFingerprintText() const;
     void ShowKeyFingerprint();
@@ -84,11 +89,16 @@ private:
     QPointer<FileSetWindow> fileSet_;
 
     QString password_;
+    bool passwordConfirmed_ = false;
     QString keyFilePath_;
     QString helpFilePath_;
     QString keyFileStamp_;  // the key file whose fingerprint the password boxes show
     std::optional<QString> applicationFolderOverride_;
+    // The age keys of the confirmed password and key file, shared by the window's runs, so that
+    // they are derived once, by the first run that needs them; none while nothing is confirmed.
+    std::shared_ptr<AgeKeys> ageKeys_;
     std::function<void()> beforeTargetWrite_;
+    std::function<void(const RunRequest&)> runStartWatcher_;
     std::function<void()> endProgram_;
 };
 

@@ -14,5 +14,8 @@ inline constexpr const char* kDoubtfulResult =
 inline constexpr const char* kNoKeyFingerprint = "（无法读取）";
 // The password boxes' tooltip; %1 is the key file's fingerprint.
 inline constexpr const char* kKeyFingerprintTip = "密钥文件 uae 的指纹：%1";
+// The encrypt window's target box: the target's name chooses the format.
+inline constexpr const char* kTargetFormatTip =
+    "目标文件名以 .age 结尾时用 age 格式（防篡改，每个文件独立密钥）加密，否则用兼容格式";
 
 }  // namespace korvel
