@@ -9,6 +9,14 @@ inline constexpr const char* kFileColumn = "文件";
 inline constexpr const char* kStateColumn = "状态";
 inline constexpr const char* kTargetFolderLabel = "目标文件夹：";
 inline constexpr const char* kBrowseButton = "浏览…";
+inline constexpr const char* kFormatLabel = "格式：";
+inline constexpr const char* kSeedFormatChoice = "兼容格式";
+inline constexpr const char* kAgeFormatChoice = "age 格式（防篡改，每个文件独立密钥）";
+inline constexpr const char* kFormatChoiceName = "加密格式";
+inline constexpr const char* kFormatChoiceTip =
+    "兼容格式：以前加密的文件和旧版本都能打开。\n"
+    "age 格式：文件被改动时能发现，每个文件用独立的密钥；文件名后加上 .age，其他 age "
+    "程序也能打开。";
 inline constexpr const char* kPasswordLabel = "密码：";
 inline constexpr const char* kRepeatLabel = "确认密码：";
 inline constexpr const char* kStartButton = "开始";

@@ -1,6 +1,7 @@
 #include "FileSetWindow.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -109,13 +110,21 @@ void FileSetWindow::BuildLayout() {
     repeat_ = new QLineEdit(this);
     repeat_->setObjectName(QStringLiteral("passwordRepeat"));
     for (QLineEdit* box : {password_, repeat_}) box->setEchoMode(QLineEdit::Password);
-    fields->addWidget(new QLabel(Text(kTargetFolderLabel), this), 0, 0);
-    fields->addWidget(targetFolder_, 0, 1);
-    fields->addWidget(browse_, 0, 2);
-    fields->addWidget(new QLabel(Text(kPasswordLabel), this), 1, 0);
-    fields->addWidget(password_, 1, 1, 1, 2);
-    fields->addWidget(new QLabel(Text(kRepeatLabel), this), 2, 0);
-    fields->addWidget(repeat_, 2, 1, 1, 2);
+    int row = 0;
+    fields->addWidget(new QLabel(Text(kTargetFolderLabel), this), row, 0);
+    fields->addWidget(targetFolder_, row, 1);
+    fields->addWidget(browse_, row++, 2);
+    if (direction_ == Direction::Encrypt) {
+        format_ = BuildFormatChoice();
+        auto* label = new QLabel(Text(kFormatLabel), this);
+        label->setBuddy(format_);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(format_, row++, 1, 1, 2);
+    }
+    fields->addWidget(new QLabel(Text(kPasswordLabel), this), row, 0);
+    fields->addWidget(password_, row++, 1, 1, 2);
+    fields->addWidget(new QLabel(Text(kRepeatLabel), this), row, 0);
+    fields->addWidget(repeat_, row, 1, 1, 2);
 
     progress_ = new QProgressBar(this);
     progress_->setRange(0, kProgressSteps);
@@ -146,12 +155,31 @@ void FileSetWindow::BuildLayout() {
     connect(repeat_, &QLineEdit::returnPressed, this, &FileSetWindow::StartClicked);
 
     // What is filled in first comes first; the list comes last.
-    QWidget* const order[] = {targetFolder_, browse_,        password_, repeat_,
-                              start_,        cancelOrClose_, list_};
-    for (std::size_t next = 1; next < std::size(order); ++next) {
+    std::vector<QWidget*> order = {targetFolder_, browse_,        password_, repeat_,
+                                   start_,        cancelOrClose_, list_};
+    if (format_) order.insert(order.begin() + 2, format_);
+    for (std::size_t next = 1; next < order.size(); ++next) {
         QWidget::setTabOrder(order[next - 1], order[next]);
     }
     targetFolder_->setFocus();
+}
+
+QComboBox* FileSetWindow::BuildFormatChoice() {
+    auto* choice = new QComboBox(this);
+    choice->setObjectName(QStringLiteral("format"));
+    choice->setAccessibleName(Text(kFormatChoiceName));
+    choice->setToolTip(Text(kFormatChoiceTip));
+    choice->addItem(Text(kSeedFormatChoice),
+                    QVariant::fromValue(static_cast<int>(CipherFormat::Seed)));
+    choice->addItem(Text(kAgeFormatChoice),
+                    QVariant::fromValue(static_cast<int>(CipherFormat::Age)));
+    choice->setCurrentIndex(0);
+    return choice;
+}
+
+CipherFormat FileSetWindow::ChosenFormat() const {
+    if (!format_) return CipherFormat::Seed;
+    return static_cast<CipherFormat>(format_->currentData().toInt());
 }
 
 void FileSetWindow::SetSources(const QStringList& nativePaths) {
@@ -341,6 +369,7 @@ void FileSetWindow::SetWorking(bool working) {
          std::initializer_list<QWidget*>{start_, browse_, targetFolder_, password_, repeat_}) {
         control->setEnabled(!working);
     }
+    if (format_) format_->setEnabled(!working);
     cancelOrClose_->setText(Text(working ? kCancelButton : kCloseButton));
 }
 

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "FileSetRun.h"
+#include "cipher/CipherFormat.h"
 #include "queue/TransferPace.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -34,12 +36,15 @@ public:
     // Fills both password boxes, as a password confirmed in the one-file window.
     void SetPassword(const QString& password);
     bool Working() const { return run_.Working(); }
+    // The format the set encrypts in, as chosen; decrypting, the sources' own tell.
+    CipherFormat ChosenFormat() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
+    QComboBox* BuildFormatChoice();
     void ChooseFolderClicked();
     void StartClicked();
     void CancelOrCloseClicked();
@@ -67,6 +72,7 @@ private:
     QTreeWidget* list_ = nullptr;
     QLineEdit* targetFolder_ = nullptr;
     QPushButton* browse_ = nullptr;
+    QComboBox* format_ = nullptr;  // encrypting only
     QLineEdit* password_ = nullptr;
     QLineEdit* repeat_ = nullptr;
     QProgressBar* progress_ = nullptr;
