@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "gui/AgeFileName.h"
+
 namespace korvel {
 
 QList<QUrl> CommandLineFiles::FromArguments(const QStringList& arguments) {
@@ -11,6 +13,12 @@ QList<QUrl> CommandLineFiles::FromArguments(const QStringList& arguments) {
         files.append(QUrl::fromLocalFile(QFileInfo(arguments[i]).absoluteFilePath()));
     }
     return files;
+}
+
+bool CommandLineFiles::AreOneAgeFile(const QList<QUrl>& files) {
+    return files.size() == 1 && files.first().isLocalFile() &&
+           AgeFileName::Has(files.first().toLocalFile()) &&
+           !QFileInfo(files.first().toLocalFile()).isDir();
 }
 
 }  // namespace korvel

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "CommandLineFiles.h"
 #include "StartWindow.h"
 #include "gui/DecryptWindow.h"
 #include "gui/EncryptWindow.h"
@@ -21,6 +22,7 @@ ShellWindows::~ShellWindows() {
 
 void ShellWindows::ShowMainWindow() {
     if (startWindow_) return;  // each window is shown at most once
+    if (CommandLineFiles::AreOneAgeFile(files_)) return ShowDecryptWindow();
     startWindow_ = new StartWindow(*this);
     startWindow_->Load();
     startWindow_->show();
@@ -48,6 +50,7 @@ void ShellWindows::HandOverFiles(QWidget& window) {
 
 void ShellWindows::TakeFilesFromSecondStart(const QList<QUrl>& files) {
     files_ = files;
+    if (CommandLineFiles::AreOneAgeFile(files)) return TakeAgeFileFromSecondStart();
     QWidget* working = encryptWindow_ ? encryptWindow_.data() : decryptWindow_.data();
     QWidget* front = working ? working : startWindow_.data();
     if (front) {
@@ -56,6 +59,22 @@ void ShellWindows::TakeFilesFromSecondStart(const QList<QUrl>& files) {
         front->activateWindow();
     }
     if (working) HandOverFiles(*working);
+}
+
+// The main window, if shown, gives way to the decrypt window as after a click on "解密"; an
+// encrypt window stays as it is, beside it.
+void ShellWindows::TakeAgeFileFromSecondStart() {
+    // While the splash is still shown it keeps the file, and leads to the decrypt window with it.
+    if (!startWindow_ && !encryptWindow_ && !decryptWindow_) return;
+    if (decryptWindow_) {
+        HandOverFiles(*decryptWindow_);
+    } else {
+        ShowDecryptWindow();
+        if (startWindow_) startWindow_->Unload();
+    }
+    decryptWindow_->showNormal();
+    decryptWindow_->raise();
+    decryptWindow_->activateWindow();
 }
 
 void ShellWindows::EndProgramAtOnce() {

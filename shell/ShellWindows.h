@@ -23,10 +23,12 @@ public:
     ShellWindows& operator=(const ShellWindows&) = delete;
 
     // Files from the command line: the encrypt or decrypt window, whichever is opened, takes
-    // them as a drop once it is shown.
+    // them as a drop once it is shown. One age file opens the decrypt window instead of the main
+    // window.
     void HandFilesToWorkingWindow(const QList<QUrl>& files) { files_ = files; }
     // Files a second start handed over: the open encrypt or decrypt window comes forward and
-    // takes them as a drop; before one is open, the one the user opens takes them.
+    // takes them as a drop; before one is open, the one the user opens takes them. One age file
+    // goes to the decrypt window, opened for it if need be.
     void TakeFilesFromSecondStart(const QList<QUrl>& files);
 
     void ShowMainWindow() override;
@@ -40,6 +42,7 @@ public:
 
 private:
     void HandOverFiles(QWidget& window);
+    void TakeAgeFileFromSecondStart();
 
     WindowDialogs& dialogs_;
     HelpOpener& help_;
