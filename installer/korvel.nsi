@@ -30,6 +30,8 @@ SetCompressor /SOLID lzma
 !define MENU_FOLDER "$SMPROGRAMS\Korvel 文件加密"
 !define UNINSTALLER "uninstall.exe"
 !define KEY_FILE "uae"
+!define CLASSES "Software\Classes"
+!define AGE_FILE_CLASS "Korvel.AgeFile"
 
 Name "${PRODUCT}"
 Caption "${PRODUCT} ${VERSION} 安装"
@@ -155,6 +157,8 @@ Section "Korvel 文件加密（必需）" SectionProgram
     ; Explorer's "Send to" hands the chosen file to the program as its argument.
     CreateShortcut "$SENDTO\${SHORTCUT}" "$INSTDIR\korvel.exe" "" "$INSTDIR\korvel.exe" 0
 
+    Call AssociateAgeFiles
+
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\korvel.exe,0"
@@ -191,6 +195,16 @@ Function InstallKeyFile
     DetailPrint "已复制密钥文件：$INSTDIR\${KEY_FILE}"
 FunctionEnd
 
+; A double-click on a .age file opens it in the decrypt window (or hands it to the copy that runs).
+Function AssociateAgeFiles
+    WriteRegStr HKCU "${CLASSES}\.age" "" "${AGE_FILE_CLASS}"
+    WriteRegStr HKCU "${CLASSES}\${AGE_FILE_CLASS}" "" "age 加密文件"
+    WriteRegStr HKCU "${CLASSES}\${AGE_FILE_CLASS}\DefaultIcon" "" "$INSTDIR\korvel.exe,0"
+    WriteRegStr HKCU "${CLASSES}\${AGE_FILE_CLASS}\shell\open\command" "" '"$INSTDIR\korvel.exe" "%1"'
+    ; SHCNE_ASSOCCHANGED: Explorer shows the new icon without a new logon.
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+
 ; After the sections, whose names it uses.
 Function .onInit
     SetShellVarContext current
@@ -213,6 +227,17 @@ Function un.onInit
     SetShellVarContext current
 FunctionEnd
 
+; .age is left to whatever program took it over since; only our own class goes in any case.
+Function un.RemoveAgeFileAssociation
+    ReadRegStr $0 HKCU "${CLASSES}\.age" ""
+    ${If} $0 == "${AGE_FILE_CLASS}"
+        DeleteRegValue HKCU "${CLASSES}\.age" ""
+        DeleteRegKey /ifempty HKCU "${CLASSES}\.age"
+    ${EndIf}
+    DeleteRegKey HKCU "${CLASSES}\${AGE_FILE_CLASS}"
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+
 Section "Uninstall"
     SetShellVarContext current
     !include "${FILE_LISTS}/uninstall-files.nsh"
@@ -224,6 +249,7 @@ Section "Uninstall"
     Delete "$SENDTO\${SHORTCUT}"
     Delete "$DESKTOP\${SHORTCUT}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    Call un.RemoveAgeFileAssociation
 
     ; Never removed: without it the user's ciphertexts could not be decrypted again.
     ${If} ${FileExists} "$INSTDIR\${KEY_FILE}"

@@ -71,6 +71,16 @@ registry_value() {  # name -> value ("" when the key or value is missing)
     { wine reg query "$uninstall_key" /v "$1" 2>/dev/null || true; } | iconv -f GBK -t UTF-8 |
         tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
+# The default value of a key under HKCU\Software\Classes ("" when the key is missing).
+class_default() {  # key
+    { wine reg query "HKCU\\Software\\Classes\\$1" /ve 2>/dev/null || true; } |
+        iconv -f GBK -t UTF-8 | tr -d '\r' | sed -n 's/^ *[^ ]* *REG_SZ *//p'
+}
+class_is() {  # key expected
+    local value
+    value=$(class_default "$1")
+    [ "$value" = "$2" ] || { echo "  $1 = \"$value\""; return 1; }
+}
 registered() {  # name expected
     local value
     value=$(registry_value "$1")
@@ -119,6 +129,10 @@ check_installed() {  # Windows folder, key file it must hold ("" none), desktop 
     expect "uninstall key: silent uninstaller" registered QuietUninstallString \
         "\"${program%korvel.exe}uninstall.exe\" /S"
     expect "uninstall key: size" test "$(($(registry_value EstimatedSize)))" -gt 1000
+    expect ".age files belong to Korvel" class_is .age Korvel.AgeFile
+    expect ".age files open in korvel.exe" class_is 'Korvel.AgeFile\shell\open\command' \
+        "\"$program\" \"%1\""
+    expect ".age files have the program's icon" class_is 'Korvel.AgeFile\DefaultIcon' "$program,0"
 }
 check_uninstalled() {  # Windows folder, key file it must still hold ("" none)
     local folder key=$2
@@ -134,6 +148,8 @@ check_uninstalled() {  # Windows folder, key file it must still hold ("" none)
     done
     expect "no Start menu folder left" test ! -e "$(dirname "$start_menu_link")"
     expect "the uninstall key is gone" test -z "$(registry_value DisplayName)"
+    expect "the .age association is gone" test -z "$(class_default .age)"
+    expect "the age file class is gone" test -z "$(class_default Korvel.AgeFile)"
 }
 
 # ---- The installed program, started from the "Send to" entry with a file, encrypts it
@@ -181,9 +197,10 @@ sent_set_is_encrypted() {
         "$(korvel_wine_path "$work/files/three/报告 3.txt")" >"$work/send-to-three.log" 2>&1 &)
     set=$(wait_for_window '加密多个文件') || return 1
     quiet xdotool windowfocus "$set" || true
-    # The target folder's box has the focus; the password's boxes follow after "浏览…".
+    # The target folder's box has the focus; the password's boxes follow after "浏览…" and the
+    # choice of format.
     type_text "$(korvel_wine_path "$work/files/set-out")"
-    quiet xdotool key Tab Tab
+    quiet xdotool key Tab Tab Tab
     type_text "$password"
     quiet xdotool key Tab
     type_text "$password"
