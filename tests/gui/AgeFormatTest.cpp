@@ -9,7 +9,6 @@
 #include "gtest/gtest.h"
 #include "gui/FileSetTexts.h"
 #include "gui/SourceDropTarget.h"
-#include "gui/WindowTexts.h"
 #include "run/RunRequest.h"
 #include "tests/support/WindowHarness.h"
 
@@ -58,13 +57,6 @@ TEST(AgeFormatTest, TheTargetNameChoosesTheFormatOfAnEncryption) {
         ASSERT_EQ(runs.All().size(), 1u);
         EXPECT_EQ(runs.All()[0].format, row.expected);
     }
-}
-
-TEST(AgeFormatTest, TheTargetBoxOfTheEncryptWindowTellsHowTheFormatIsChosen) {
-    WindowHarness encrypt(Direction::Encrypt);
-    WindowHarness decrypt(Direction::Decrypt);
-    EXPECT_EQ(encrypt.box("Text2")->toolTip(), QString::fromUtf8(kTargetFormatTip));
-    EXPECT_TRUE(decrypt.box("Text2")->toolTip().isEmpty());
 }
 
 // One set of age keys per confirmed password and key file: the runs after one confirmation share
