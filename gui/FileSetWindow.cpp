@@ -154,10 +154,11 @@ void FileSetWindow::BuildLayout() {
     // Enter in the last box starts, as the default button would in a dialog.
     connect(repeat_, &QLineEdit::returnPressed, this, &FileSetWindow::StartClicked);
 
-    // What is filled in first comes first; the list comes last.
+    // What is filled in first comes first, then the list. The choice of format, which most sets
+    // leave at its default, comes after them, so that the way through the boxes stays as it was.
     std::vector<QWidget*> order = {targetFolder_, browse_,        password_, repeat_,
                                    start_,        cancelOrClose_, list_};
-    if (format_) order.insert(order.begin() + 2, format_);
+    if (format_) order.push_back(format_);
     for (std::size_t next = 1; next < order.size(); ++next) {
         QWidget::setTabOrder(order[next - 1], order[next]);
     }

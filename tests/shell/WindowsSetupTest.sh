@@ -197,10 +197,9 @@ sent_set_is_encrypted() {
         "$(korvel_wine_path "$work/files/three/报告 3.txt")" >"$work/send-to-three.log" 2>&1 &)
     set=$(wait_for_window '加密多个文件') || return 1
     quiet xdotool windowfocus "$set" || true
-    # The target folder's box has the focus; the password's boxes follow after "浏览…" and the
-    # choice of format.
+    # The target folder's box has the focus; the password's boxes follow after "浏览…".
     type_text "$(korvel_wine_path "$work/files/set-out")"
-    quiet xdotool key Tab Tab Tab
+    quiet xdotool key Tab Tab
     type_text "$password"
     quiet xdotool key Tab
     type_text "$password"
