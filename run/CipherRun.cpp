@@ -6,11 +6,14 @@
 #include <memory>
 #include <optional>
 
+#include "AgeKeys.h"
+#include "AgeTransform.h"
 #include "BlockBuffer.h"
 #include "RunMessages.h"
 #include "TransformingReader.h"
 #include "cipher/CiphertextHeader.h"
 #include "cipher/KeyFileReader.h"
+#include "cipher/KeyFingerprint.h"
 #include "cipher/Keystream.h"
 #include "cipher/PasswordRule.h"
 #include "files/BinaryFile.h"
@@ -51,6 +54,11 @@ private:
 
     bool Encrypting() const { return request_.direction == Direction::Encrypt; }
     RunResult Process();
+    bool UsesAge(BinaryFile& source) const;
+    RunResult ProcessAge(BinaryFile& source);
+    void EnterProgressModeIfLong();
+    std::unique_ptr<TemporaryTarget> MakeTarget(const BinaryFile& source) const;
+    RunResult AgeFailure(const age::AgeError& error);
     void WriteHeader(TemporaryTarget& target);
     void WriteBlock(TemporaryTarget& target, const TransformingReader::Block& block, bool last);
     void BeforeTargetWrite() const {
@@ -63,14 +71,15 @@ private:
 
     void RefuseWhatTheVolumeCannotHold() const;
     bool InterruptedBetweenBlocks() const;
-    RunResult Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
-                     KeyFileReader& key);
+    // key: the seed format's, which the age format does not read.
+    RunResult Cancel(TemporaryTarget& target, BinaryFile& source, KeyFileReader* key);
     RunResult Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
-                     KeyFileReader& key);
-    std::uint64_t TargetLength() const;
+                     KeyFileReader* key);
+    std::uint64_t SeedTargetLength() const;
+    std::uint64_t TargetLength() const { return targetLength_; }
     // A set's key file stays open for its next run.
-    void CloseKey(KeyFileReader& key) const {
-        if (!request_.keyReader) key.Close();
+    void CloseKey(KeyFileReader* key) const {
+        if (key && !request_.keyReader) key->Close();
     }
 
     const RunRequest& request_;
@@ -80,6 +89,10 @@ private:
     const DirectionTexts& texts_;
     bool inProgressMode_ = false;
     std::uint64_t sourceLength_ = 0;
+    std::uint64_t targetLength_ = 0;
+    // Progress counts bytes of the data (the seed format) or of the source (age) from here.
+    std::uint64_t firstSourcePosition_ = 1;
+    AgeKeys* ageKeys_ = nullptr;
 };
 
 RunResult Run::Execute() {
@@ -96,24 +109,36 @@ RunResult Run::Execute() {
         result.failedFile = error.File();
         result.reason = error.Reason();
         return result;
+    } catch (const age::AgeError& error) {
+        return AgeFailure(error);
     }
+}
+
+// The temporary target is removed by now, and an existing target untouched.
+RunResult Run::AgeFailure(const age::AgeError& error) {
+    if (inProgressMode_) LeaveProgressMode(LeaveReason::Completed);
+    if (error.Kind() != age::AgeErrorKind::NoIdentityMatches) {
+        RunResult result =
+            Notify(RunOutcome::Failed, AgeFailureMessage(error.Kind()), NoticeKind::Warning);
+        result.failedFile = request_.source;
+        return result;
+    }
+    std::string fingerprint;
+    if (!ageKeys_ || !ageKeys_->FromIdentityFile()) {
+        fingerprint = KeyFileFingerprint(request_.keyFile).value_or("");
+    }
+    return Notify(RunOutcome::NotOpened, AgeNotOpenedMessage(fingerprint), NoticeKind::Warning);
 }
 
 RunResult Run::Process() {
     BinaryFile source = BinaryFile::OpenForReading(request_.source);
     sourceLength_ = source.Size();
+    if (UsesAge(source)) return ProcessAge(source);
+    targetLength_ = SeedTargetLength();
+    firstSourcePosition_ = Encrypting() ? 1 : kHeaderSize + 1;
     RefuseWhatTheVolumeCannotHold();
-    if (sourceLength_ > static_cast<std::uint64_t>(kQuietRunLimit)) {
-        flags_.ClearCancel();
-        inProgressMode_ = true;
-        notifications_.EnterProgressMode();
-    }
-    // On the heap, so that a commit group can take it over.
-    const unsigned mask =
-        request_.creationMask ? *request_.creationMask : FileSystemCalls::CreationMask();
-    auto target =
-        std::make_unique<TemporaryTarget>(request_.target, source.Permissions() & ~mask,
-                                          request_.leftoverNames, request_.targetSeenAbsent);
+    EnterProgressModeIfLong();
+    std::unique_ptr<TemporaryTarget> target = MakeTarget(source);
     if (Encrypting()) WriteHeader(*target);
 
     std::optional<KeyFileReader> ownKey;
@@ -131,7 +156,8 @@ RunResult Run::Process() {
     for (std::uint64_t done = 0; done < dataCount;) {
         if (InterruptedBetweenBlocks()) {
             if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
-            return Cancel(*target, blocks, source, key);
+            blocks.Stop();
+            return Cancel(*target, source, &key);
         }
         const TransformingReader::Block block = blocks.Next();
         BeforeTargetWrite();
@@ -140,12 +166,68 @@ RunResult Run::Process() {
         const Interruption interruption =
             inProgressMode_ ? ReportProgress(done + 1, done + block.count, dataCount)
                             : Interruption::None;
-        if (interruption == Interruption::Cancelled) return Cancel(*target, blocks, source, key);
+        if (interruption == Interruption::Cancelled) {
+            blocks.Stop();
+            return Cancel(*target, source, &key);
+        }
         if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
         done += block.count;
     }
     blocks.Stop();
-    return Commit(std::move(target), source, key);
+    return Commit(std::move(target), source, &key);
+}
+
+bool Run::UsesAge(BinaryFile& source) const {
+    return Encrypting() ? request_.format == CipherFormat::Age
+                        : AgeTransform::StartsAgeFile(source);
+}
+
+// A decryption reads and opens the header before anything else: wrong keys or a malformed
+// header are told at once, and no temporary target is made for them.
+RunResult Run::ProcessAge(BinaryFile& source) {
+    std::optional<AgeKeys> ownKeys;
+    AgeKeys& keys =
+        request_.ageKeys ? *request_.ageKeys : ownKeys.emplace(request_.password, request_.keyFile);
+    ageKeys_ = &keys;
+    const std::unique_ptr<AgeTransform> transform = Encrypting()
+                                                        ? AgeTransform::Encryption(source, keys)
+                                                        : AgeTransform::Decryption(source, keys);
+    targetLength_ = transform->TargetLength();
+    firstSourcePosition_ = 0;
+    RefuseWhatTheVolumeCannotHold();
+    EnterProgressModeIfLong();
+    std::unique_ptr<TemporaryTarget> target = MakeTarget(source);
+    for (std::uint64_t done = transform->SourceStart(); !transform->Finished();) {
+        if (InterruptedBetweenBlocks()) {
+            if (flags_.StopRequested()) return {RunOutcome::Abandoned, {}, {}, {}};
+            return Cancel(*target, source, nullptr);
+        }
+        const AgeTransform::Block block = transform->Next();
+        BeforeTargetWrite();
+        target->Write(block.data, block.count);
+        const Interruption interruption =
+            inProgressMode_ ? ReportProgress(done + 1, block.sourceEnd, sourceLength_)
+                            : Interruption::None;
+        if (interruption == Interruption::Cancelled) return Cancel(*target, source, nullptr);
+        if (interruption == Interruption::Abandoned) return {RunOutcome::Abandoned, {}, {}, {}};
+        done = block.sourceEnd;
+    }
+    return Commit(std::move(target), source, nullptr);
+}
+
+void Run::EnterProgressModeIfLong() {
+    if (sourceLength_ <= static_cast<std::uint64_t>(kQuietRunLimit)) return;
+    flags_.ClearCancel();
+    inProgressMode_ = true;
+    notifications_.EnterProgressMode();
+}
+
+// On the heap, so that a commit group can take it over.
+std::unique_ptr<TemporaryTarget> Run::MakeTarget(const BinaryFile& source) const {
+    const unsigned mask =
+        request_.creationMask ? *request_.creationMask : FileSystemCalls::CreationMask();
+    return std::make_unique<TemporaryTarget>(request_.target, source.Permissions() & ~mask,
+                                             request_.leftoverNames, request_.targetSeenAbsent);
 }
 
 // A target of 4 GiB or more on a FAT32 volume would fail only once that much is written.
@@ -162,11 +244,9 @@ bool Run::InterruptedBetweenBlocks() const {
     return flags_.StopRequested() || (!inProgressMode_ && flags_.CancelRequested());
 }
 
-RunResult Run::Cancel(TemporaryTarget& target, TransformingReader& blocks, BinaryFile& source,
-                      KeyFileReader& key) {
+RunResult Run::Cancel(TemporaryTarget& target, BinaryFile& source, KeyFileReader* key) {
     if (inProgressMode_)
         notifications_.LeaveProgressMode(LeaveStep::FilesOpen, LeaveReason::Cancelled);
-    blocks.Stop();
     target.Discard();
     source.Close();
     CloseKey(key);
@@ -177,7 +257,7 @@ RunResult Run::Cancel(TemporaryTarget& target, TransformingReader& blocks, Binar
     return {RunOutcome::Cancelled, {}, {}, {}};
 }
 
-std::uint64_t Run::TargetLength() const {
+std::uint64_t Run::SeedTargetLength() const {
     return Encrypting() ? sourceLength_ + kHeaderSize : PlaintextLengthOf(sourceLength_);
 }
 
@@ -185,7 +265,7 @@ std::uint64_t Run::TargetLength() const {
 // replaced leaves it as it was, one that comes after lets the run complete. A target the commit
 // group takes is flushed and replaced by the group, with the others it holds.
 RunResult Run::Commit(std::unique_ptr<TemporaryTarget> target, BinaryFile& source,
-                      KeyFileReader& key) {
+                      KeyFileReader* key) {
     CloseKey(key);
     const bool grouped = request_.commitGroup && CommitGroup::Takes(TargetLength());
     if (!grouped) {
@@ -234,13 +314,12 @@ void Run::WriteHeader(TemporaryTarget& target) {
 // Progress updates come after data bytes 1001, 2001, 3001, ... of the run, never after its last.
 Run::Interruption Run::ReportProgress(std::uint64_t firstByte, std::uint64_t lastByte,
                                       std::uint64_t dataCount) {
-    const std::uint64_t firstSourcePosition = Encrypting() ? 1 : kHeaderSize + 1;
     std::uint64_t update = firstByte <= kBytesPerUpdate + 1
                                ? kBytesPerUpdate + 1
                                : ((firstByte - 2) / kBytesPerUpdate + 1) * kBytesPerUpdate + 1;
     for (; update <= lastByte && update < dataCount; update += kBytesPerUpdate) {
         if (flags_.StopRequested()) return Interruption::Abandoned;
-        notifications_.ShowPercent(PercentAt(firstSourcePosition + update, sourceLength_));
+        notifications_.ShowPercent(PercentAt(firstSourcePosition_ + update, sourceLength_));
         if (flags_.CancelRequested()) {
             if (notifications_.AskCancel(texts_.cancelTitle, texts_.cancelQuestion) ==
                 CancelAnswer::Yes) {

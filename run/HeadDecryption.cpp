@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "AgeTransform.h"
 #include "cipher/CiphertextHeader.h"
 #include "cipher/KeyFileReader.h"
 #include "cipher/Keystream.h"
@@ -24,6 +25,8 @@ std::optional<DecryptedHead> HeadDecryption::Decrypt(const RunRequest& request,
     if (request.password.size() < 2) return std::nullopt;  // no keystream: the run refuses it
     try {
         BinaryFile source = BinaryFile::OpenForReading(request.source);
+        // An age file says itself whether the keys open it: exactly, so there is no doubt to ask.
+        if (AgeTransform::StartsAgeFile(source)) return std::nullopt;
         const std::uint64_t dataLength = PlaintextLengthOf(source.Size());
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(dataLength, maxCount));
         DecryptedHead head{std::vector<std::uint8_t>(count), count == dataLength};

@@ -23,7 +23,8 @@ public:
     // A key file that cannot be opened is left to the run, which says why.
     static void OpenKeyFor(RunRequest& request);
     // At most maxCount bytes from the start of the ciphertext's data, decrypted. Nothing when the
-    // source or the key file cannot be read: the run reports it.
+    // source or the key file cannot be read (the run reports it), and for an age file, which has
+    // nothing to judge: the run tells exactly whether the keys open it.
     static std::optional<DecryptedHead> Decrypt(const RunRequest& request, std::size_t maxCount);
 };
 

@@ -27,4 +27,38 @@ std::string FailureMessage(const FileError& error) {
     return lead + PathText(error.File()) + "\n" + error.Reason();
 }
 
+std::string AgeNotOpenedMessage(const std::string& fingerprint) {
+    std::string message = kAgeNotOpened;
+    if (fingerprint.empty()) return message;
+    const std::string stop = "。";
+    message.resize(message.size() - stop.size());
+    return message + "（密钥文件指纹：" + fingerprint + "）" + stop;
+}
+
+std::string AgeFailureMessage(age::AgeErrorKind kind) {
+    using age::AgeErrorKind;
+    switch (kind) {
+        case AgeErrorKind::UnsupportedVersion:
+            return kAgeUnsupportedVersion;
+        case AgeErrorKind::OtherRecipientKind:
+            return kAgeOtherRecipientKind;
+        case AgeErrorKind::NoIdentityMatches:
+            return kAgeNotOpened;
+        case AgeErrorKind::HeaderMacWrong:
+            return std::string(kAgeChanged) + kAgeHeaderMacWrong;
+        case AgeErrorKind::PayloadDamaged:
+            return std::string(kAgeChanged) + kAgeChunkDamaged;
+        case AgeErrorKind::Truncated:
+            return std::string(kAgeChanged) + kAgeTruncated;
+        case AgeErrorKind::TrailingData:
+            return std::string(kAgeChanged) + kAgeTrailingData;
+        case AgeErrorKind::HeaderTooLarge:
+            return std::string(kAgeChanged) + kAgeHeaderTooLarge;
+        case AgeErrorKind::NotAgeFile:
+        case AgeErrorKind::MalformedHeader:
+            break;
+    }
+    return std::string(kAgeChanged) + kAgeMalformedHeader;
+}
+
 }  // namespace korvel

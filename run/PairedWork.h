@@ -1,0 +1,37 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace korvel {
+
+// A second thread that does one share of a piece of work while the calling thread does the other,
+// for work that splits into independent parts (the chunks of an age payload). Started once for a
+// run, not once for each piece: a piece is a few tens of microseconds of work, as long as it
+// takes to start a thread. Where there is no second processor, or no thread to be had, the
+// calling thread does both shares itself.
+class PairedWork {
+public:
+    explicit PairedWork(bool useSecondThread);
+    PairedWork(const PairedWork&) = delete;
+    PairedWork& operator=(const PairedWork&) = delete;
+    ~PairedWork();
+
+    bool HasSecondThread() const { return helper_.joinable(); }
+    // Calls share(0) on the calling thread and share(1) on the second one, and returns when both
+    // have returned. share must not throw.
+    void Run(const std::function<void(int share)>& share);
+
+private:
+    void Serve();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const std::function<void(int)>* work_ = nullptr;  // the second share, while it is to be done
+    bool stopping_ = false;
+    std::thread helper_;
+};
+
+}  // namespace korvel
