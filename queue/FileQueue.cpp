@@ -52,6 +52,10 @@ FileQueue::FileQueue(std::vector<QueueEntry> entries, QueueSettings settings)
     : entries_(std::move(entries)),
       settings_(std::move(settings)),
       creationMask_(FileSystemCalls::CreationMask()) {
+    // Derived on the first age file, once for the whole set.
+    if (!settings_.ageKeys) {
+        settings_.ageKeys = std::make_shared<AgeKeys>(settings_.password, settings_.keyFile);
+    }
     for (const QueueEntry& entry : entries_) totalBytes_ += entry.size;
 }
 
@@ -97,6 +101,8 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
     request.leftoverNames = &leftoverNames_;
     request.keyReader = SharedKey();
     request.creationMask = creationMask_;
+    request.format = settings_.format;
+    request.ageKeys = settings_.ageKeys;
     const std::size_t grouped = group_.Count();
     if (DoubtStopsTheSet(request, entry, observer)) {
         End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
@@ -127,9 +133,12 @@ void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {
         case RunOutcome::Abandoned:
             End(index, EntryState::Skipped, kCancelledBeforeRun, observer);
             break;
+        case RunOutcome::NotOpened:
+            entry.notOpened = true;
+            End(index, EntryState::Failed, result.message, observer);
+            break;
         case RunOutcome::Refused:
         case RunOutcome::Failed:
-        case RunOutcome::NotOpened:
             End(index, EntryState::Failed, result.message, observer);
             break;
     }
@@ -246,6 +255,7 @@ QueueSummary FileQueue::Summary() const {
         if (entry.state == EntryState::Done) ++summary.done;
         if (entry.state == EntryState::Skipped) ++summary.skipped;
         if (entry.state == EntryState::Failed) ++summary.failed;
+        if (entry.state == EntryState::Failed && entry.notOpened) ++summary.notOpened;
     }
     summary.stoppedForDoubt = stoppedForDoubt_;
     summary.cancelled = cancelled_;

@@ -15,6 +15,7 @@
 #include "cipher/KeyFileReader.h"
 #include "files/CommitGroup.h"
 #include "files/LeftoverNames.h"
+#include "run/AgeKeys.h"
 #include "run/RunRequest.h"
 
 namespace korvel {
@@ -28,12 +29,19 @@ struct QueueSettings {
     ExistingTargets existing = ExistingTargets::Refuse;
     // The check of a decryption's head: true when the result does not look right. Empty: none.
     std::function<bool(const RunRequest&)> looksWrong;
+    // Encrypting: the format written. Decrypting, each file's first line tells.
+    CipherFormat format = CipherFormat::Seed;
+    // The age keys of every run of the set. Null: the set derives them once from password and
+    // keyFile, on the first age file. Set for an identity file's keys, or a window's.
+    std::shared_ptr<AgeKeys> ageKeys = nullptr;
 };
 
 struct QueueSummary {
     std::size_t done = 0;
     std::size_t skipped = 0;
     std::size_t failed = 0;
+    std::size_t notOpened = 0;     // age files no stanza opened (wrong password or key file); also
+                                   // counted in failed
     bool stoppedForDoubt = false;  // the set stopped at a file whose head did not look right
     bool cancelled = false;
 };

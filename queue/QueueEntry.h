@@ -14,8 +14,9 @@ struct QueueEntry {
     std::filesystem::path target;
     std::uint64_t size = 0;  // the source's length when the set was gathered
     EntryState state = EntryState::Waiting;
-    std::string reason;    // Skipped and Failed: why, in the user's words
-    bool doubted = false;  // decrypted although its head did not look right
+    std::string reason;      // Skipped and Failed: why, in the user's words
+    bool doubted = false;    // decrypted although its head did not look right
+    bool notOpened = false;  // Failed: an age file that no stanza opened with the set's keys
 };
 
 }  // namespace korvel

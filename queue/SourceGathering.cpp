@@ -1,6 +1,8 @@
 #include "SourceGathering.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 #include <system_error>
 
 #include "QueueMessages.h"
@@ -56,7 +58,7 @@ std::optional<std::string> SourceGathering::Refusal(const std::vector<fs::path>&
 }
 
 std::vector<QueueEntry> SourceGathering::Gather(const std::vector<fs::path>& sources,
-                                                const fs::path& targetFolder) {
+                                                const fs::path& targetFolder, AgeSuffix ageSuffix) {
     std::vector<QueueEntry> entries;
     for (const fs::path& source : sources) {
         // "folder/" names the folder "folder", as cp does.
@@ -65,15 +67,34 @@ std::vector<QueueEntry> SourceGathering::Gather(const std::vector<fs::path>& sou
         std::error_code error;
         const fs::file_status status = fs::symlink_status(source, error);
         if (fs::is_directory(status)) {
-            AddFolder(source, targetFolder / name, entries);
+            AddFolder(source, targetFolder / name, ageSuffix, entries);
         } else {
-            AddFile(source, targetFolder / name, entries);
+            AddFile(source, targetFolder / name, ageSuffix, entries);
         }
     }
     return entries;
 }
 
-void SourceGathering::AddFolder(const fs::path& folder, const fs::path& mirror,
+fs::path SourceGathering::TargetName(const fs::path& target, AgeSuffix ageSuffix) {
+    static constexpr std::string_view kSuffix = ".age";
+    if (ageSuffix == AgeSuffix::Append) {
+        fs::path named = target;
+        named += kSuffix;
+        return named;
+    }
+    if (ageSuffix == AgeSuffix::None) return target;
+    const fs::path::string_type name = target.filename().native();
+    // A name that is only ".age" keeps it: there would be nothing left.
+    if (name.size() <= kSuffix.size()) return target;
+    const auto end = name.substr(name.size() - kSuffix.size());
+    const bool endsInAge = std::equal(end.begin(), end.end(), kSuffix.begin(), [](auto a, char b) {
+        return a < 128 && std::tolower(static_cast<int>(a)) == b;
+    });
+    if (!endsInAge) return target;
+    return target.parent_path() / name.substr(0, name.size() - kSuffix.size());
+}
+
+void SourceGathering::AddFolder(const fs::path& folder, const fs::path& mirror, AgeSuffix ageSuffix,
                                 std::vector<QueueEntry>& entries) {
     std::error_code error;
     fs::directory_iterator it(folder, error);
@@ -87,16 +108,17 @@ void SourceGathering::AddFolder(const fs::path& folder, const fs::path& mirror,
     for (const fs::directory_entry& child : children) {
         const fs::path target = mirror / child.path().filename();
         if (child.is_directory(error) && !child.is_symlink(error)) {
-            AddFolder(child.path(), target, entries);
+            AddFolder(child.path(), target, ageSuffix, entries);
         } else {
-            AddFile(child.path(), target, entries);
+            AddFile(child.path(), target, ageSuffix, entries);
         }
     }
 }
 
 // A link to a file is read as the file; a link to a folder is not followed.
-void SourceGathering::AddFile(const fs::path& file, const fs::path& target,
+void SourceGathering::AddFile(const fs::path& file, const fs::path& mirrored, AgeSuffix ageSuffix,
                               std::vector<QueueEntry>& entries) {
+    const fs::path target = TargetName(mirrored, ageSuffix);
     std::error_code error;
     // Only a regular file has a length: one look for the usual case.
     const std::uintmax_t size = fs::file_size(file, error);
