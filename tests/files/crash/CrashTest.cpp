@@ -11,9 +11,12 @@
 #include "CallRecorder.h"
 #include "DiskModel.h"
 #include "cipher/CiphertextHeader.h"
+#include "cipher/age/AgeDecryptor.h"
+#include "cipher/age/AgeEncryptor.h"
 #include "files/FileError.h"
 #include "files/TemporaryTarget.h"
 #include "queue/FileQueue.h"
+#include "run/AgeKeys.h"
 #include "run/CipherRun.h"
 #include "run/RunMessages.h"
 #include "tests/support/CipherTestSupport.h"
@@ -39,6 +42,7 @@ struct Scenario {
     Direction direction;
     bool unnamed;  // unnamed temporary files, where the file system has them
     std::vector<Member> members;
+    CipherFormat format = CipherFormat::Seed;
 };
 
 const Scenario kScenarios[] = {
@@ -67,7 +71,72 @@ const Scenario kScenarios[] = {
      Direction::Encrypt,
      false,
      {{"a.kvl", 5000, 7}, {"b.kvl", 4200, 0}}},
+    {"age: encrypt to a new target",
+     false,
+     Direction::Encrypt,
+     true,
+     {{"new.age", 300000, 0}},
+     CipherFormat::Age},
+    {"age: encrypt over a target",
+     false,
+     Direction::Encrypt,
+     true,
+     {{"old.age", 300000, 5000}},
+     CipherFormat::Age},
+    {"age: decrypt to a new target",
+     false,
+     Direction::Decrypt,
+     true,
+     {{"new.txt", 140000, 0}},
+     CipherFormat::Age},
+    {"age: decrypt over a target, named",
+     false,
+     Direction::Decrypt,
+     false,
+     {{"old.txt", 9000, 70000}},
+     CipherFormat::Age},
+    {"age: encrypt a set",
+     true,
+     Direction::Encrypt,
+     true,
+     {{"a.age", 5000, 0}, {"sub/b.age", 100, 8000}},
+     CipherFormat::Age},
+    {"age: decrypt a set",
+     true,
+     Direction::Decrypt,
+     true,
+     {{"a.txt", 5000, 3000}, {"sub/b.txt", 100, 0}},
+     CipherFormat::Age},
 };
+
+// The keys of the age scenarios: an identity's, so that no trial waits for scrypt.
+std::shared_ptr<AgeKeys> AgeKeysOfTheTest() {
+    static const age::X25519Identity identity = age::X25519Identity::Generate();
+    return std::make_shared<AgeKeys>(std::vector{identity});
+}
+
+bool Aged(const Scenario& scenario) { return scenario.format == CipherFormat::Age; }
+
+Bytes AgeFileOf(const Bytes& plain) {
+    const age::X25519Recipient recipient = AgeKeysOfTheTest()->Identities().front().Recipient();
+    age::AgeEncryptor encryptor(std::span(&recipient, 1));
+    Bytes file;
+    encryptor.Write(plain, file);
+    encryptor.Finish(file);
+    return file;
+}
+
+std::optional<Bytes> AgePlaintextOf(const Bytes& file) {
+    try {
+        age::AgeDecryptor reader(AgeKeysOfTheTest()->Identities());
+        Bytes plain;
+        reader.Write(file, plain);
+        reader.Finish(plain);
+        return plain;
+    } catch (const age::AgeError&) {
+        return std::nullopt;
+    }
+}
 
 DiskState Snapshot(const fs::path& root) {
     DiskState state;
@@ -99,6 +168,7 @@ public:
             cipher.insert(cipher.end(), transformed.begin(), transformed.end());
             const bool encrypting = scenario.direction == Direction::Encrypt;
             const fs::path source = Source(index);
+            if (Aged(scenario)) cipher = encrypting ? plain : AgeFileOf(plain);
             WriteBytes(source, encrypting ? plain : cipher);
             fs::permissions(source, fs::perms(0644));
             expected_[Target(index).string()] = encrypting ? cipher : plain;
@@ -130,9 +200,11 @@ public:
                 entry.target = Target(index);
                 entry.size = fs::file_size(Source(index));
             }
-            FileQueue queue(
-                std::move(entries),
-                {scenario_.direction, kPassword, root_ / "uae", ExistingTargets::Replace, {}});
+            QueueSettings settings{
+                scenario_.direction, kPassword, root_ / "uae", ExistingTargets::Replace, {}};
+            settings.format = scenario_.format;
+            settings.ageKeys = AgeKeysOfTheTest();
+            FileQueue queue(std::move(entries), settings);
             SilentQueue observer;
             queue.Run(observer);
             for (const QueueEntry& entry : queue.Entries()) {
@@ -144,9 +216,11 @@ public:
         } else {
             for (std::size_t index = 0; index < scenario_.members.size(); ++index) {
                 RecordingObserver observer;
-                const RunResult result = CipherRun(
-                    {scenario_.direction, Source(index), Target(index), kPassword, root_ / "uae"},
-                    observer);
+                RunRequest request{scenario_.direction, Source(index), Target(index), kPassword,
+                                   root_ / "uae"};
+                request.format = scenario_.format;
+                request.ageKeys = AgeKeysOfTheTest();
+                const RunResult result = CipherRun(request, observer);
                 EXPECT_TRUE(result.outcome == RunOutcome::Completed ||
                             result.outcome == RunOutcome::Failed)
                     << result.message;
@@ -203,14 +277,22 @@ private:
         }
     };
 
-    // The header of a ciphertext is drawn anew each run.
+    // The header of a ciphertext is drawn anew each run; an age file's keys too, so it is new
+    // when it opens to the plaintext.
     bool IsNew(const std::string& target, const FileState& file) const {
+        if (Aged(scenario_) && scenario_.direction == Direction::Encrypt) {
+            return file.mode == ModeOfNew(target) &&
+                   AgePlaintextOf(file.bytes) == expected_.at(target);
+        }
         const Bytes& expected = expected_.at(target);
         const std::size_t from = scenario_.direction == Direction::Encrypt ? kHeaderSize : 0;
-        const auto old = before.find(target);
-        const unsigned mode = old != before.end() ? old->second.mode : 0644u & ~Umask();
-        return file.mode == mode && file.bytes.size() == expected.size() &&
+        return file.mode == ModeOfNew(target) && file.bytes.size() == expected.size() &&
                std::equal(expected.begin() + from, expected.end(), file.bytes.begin() + from);
+    }
+
+    unsigned ModeOfNew(const std::string& target) const {
+        const auto old = before.find(target);
+        return old != before.end() ? old->second.mode : 0644u & ~Umask();
     }
 
     static unsigned Umask() {
