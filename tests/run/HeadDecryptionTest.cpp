@@ -56,6 +56,8 @@ TEST_F(HeadDecryptionTest, DecryptsAtMostTheHeadAndSaysWhetherItIsTheWholeFile) 
 // Nothing to judge is left to the run, which says why.
 TEST_F(HeadDecryptionTest, GivesNothingWhenSourceOrKeyFileCannotBeRead) {
     WriteCiphertext(PatternBytes(500, 1));
+    const std::string ageStart = "age-encryption.org/v1\n-> X25519 abc\n";
+    WriteBytes(folder / "age", Bytes(ageStart.begin(), ageStart.end()));
     struct Row {
         const char* what;
         std::filesystem::path source;
@@ -65,7 +67,9 @@ TEST_F(HeadDecryptionTest, GivesNothingWhenSourceOrKeyFileCannotBeRead) {
     for (const Row& row : {Row{"no source", folder / "missing", folder / "uae", kPassword},
                            Row{"no key file", folder / "cipher", folder / "missing", kPassword},
                            Row{"key file a folder", folder / "cipher", folder.Path(), kPassword},
-                           Row{"password too short", folder / "cipher", folder / "uae", "x"}}) {
+                           Row{"password too short", folder / "cipher", folder / "uae", "x"},
+                           Row{"an age file, which the run judges exactly", folder / "age",
+                               folder / "uae", kPassword}}) {
         SCOPED_TRACE(row.what);
         RunRequest request = Request();
         request.source = row.source;
