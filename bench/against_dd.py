@@ -10,7 +10,10 @@ medians over the rounds. A file's pages can lie in memory so that reading one fi
 more than reading another of the same size; other programs slow whole rounds down, which a ratio
 within the round cancels. The processor time is the steadier figure when they compete for the
 processors. The last column marks a run over its goal: encryption and decryption at most 1.10 × dd
-elapsed and 1.3 × in processor time.
+elapsed and 1.3 × in processor time; in the age format at most 1.5 × dd elapsed, and faster than
+Debian's `age` (`age -r`, `age -d -i`), which runs in the same rounds where it is installed. The
+age runs use an identity file, so that no run pays for the password's scrypt (bench/age_bench
+times that); an age decryption is judged against dd of the age file.
 
     bench/against_dd.py [size-MiB [folder [rounds]]]   defaults: 256 /dev/shm 15
 
@@ -28,8 +31,12 @@ from pathlib import Path
 
 DEFAULT_BENCH = Path(__file__).resolve().parent.parent / "build" / "bin" / "cipher_bench"
 PASSWORD = "Bench pass 42"
-ANCHORS = {"encryption": "dd", "decryption": "dd cipher"}  # the dd each run is judged against
-GOALS = {"encryption": (1.10, 1.3), "decryption": (1.10, 1.3)}  # × dd: elapsed, processor time
+DEBIAN_AGE = Path("/usr/bin/age")
+# The dd each run is judged against.
+ANCHORS = {"encryption": "dd", "decryption": "dd cipher", "age-enc": "dd", "age-dec": "dd age"}
+# × dd: elapsed, processor time (None: no goal).
+GOALS = {"encryption": (1.10, 1.3), "decryption": (1.10, 1.3), "age-enc": (1.5, None),
+         "age-dec": (1.5, None)}
 
 
 def benches():
@@ -50,20 +57,32 @@ def timed(command):
 
 def commands_for(folder, bench_paths):
     """The runs of a round by name, and for each the name of the dd it is judged against."""
-    key, source, cipher, target = (str(folder / name)
-                                   for name in ("uae", "plain", "cipher", "target"))
+    key, source, cipher, target, aged, identity = (
+        str(folder / name) for name in ("uae", "plain", "cipher", "target", "aged", "identity"))
     commands = {
         "dd": ["dd", f"if={source}", f"of={target}", "bs=128K", "status=none"],
         "dd cipher": ["dd", f"if={cipher}", f"of={target}", "bs=128K", "status=none"],
         "dd seek=10": ["dd", f"if={source}", f"of={target}", "bs=128K", "seek=10",
                        "oflag=seek_bytes", "status=none"],
     }
-    anchors = {"dd": "dd", "dd cipher": "dd cipher", "dd seek=10": "dd"}
+    commands["dd age"] = ["dd", f"if={aged}", f"of={target}", "bs=128K", "status=none"]
+    anchors = {"dd": "dd", "dd cipher": "dd cipher", "dd seek=10": "dd", "dd age": "dd age"}
+    if DEBIAN_AGE.exists():
+        recipient = (folder / "recipient").read_text().strip()
+        commands["Debian enc"] = [str(DEBIAN_AGE), "-r", recipient, "-o", target, source]
+        commands["Debian dec"] = [str(DEBIAN_AGE), "-d", "-i", identity, "-o", target, aged]
+        anchors["Debian enc"] = "dd"
+        anchors["Debian dec"] = "dd age"
     for number, bench in enumerate(bench_paths, 1):
         suffix = f" {number}" if len(bench_paths) > 1 else ""
         for run, direction, run_source in (("encryption", "encrypt", source),
                                            ("decryption", "decrypt", cipher)):
             commands[run + suffix] = [str(bench), direction, key, PASSWORD, run_source, target]
+            anchors[run + suffix] = ANCHORS[run]
+        for run, direction, run_source in (("age-enc", "encrypt-age", source),
+                                           ("age-dec", "decrypt", aged)):
+            commands[run + suffix] = [str(bench), direction, identity, PASSWORD, run_source,
+                                      target]
             anchors[run + suffix] = ANCHORS[run]
     return commands, anchors
 
@@ -76,7 +95,8 @@ def verdict(name, elapsed_ratio, cpu_ratio):
     goal = GOALS.get(name.split(" ")[0])
     if goal is None or name.startswith("dd"):
         return ""
-    return "  goal met" if elapsed_ratio <= goal[0] and cpu_ratio <= goal[1] else "  over goal"
+    met = elapsed_ratio <= goal[0] and (goal[1] is None or cpu_ratio <= goal[1])
+    return "  goal met" if met else "  over goal"
 
 
 def print_medians(times, anchors):
@@ -93,6 +113,18 @@ def print_medians(times, anchors):
               f"  {elapsed_ratio:12.2f} {cpu_ratio:5.2f}{verdict(name, elapsed_ratio, cpu_ratio)}")
 
 
+def print_against_debian(times):
+    """Each age run's elapsed time against Debian's age doing the same in the same round."""
+    for ours, theirs in (("age-enc", "Debian enc"), ("age-dec", "Debian dec")):
+        if theirs not in times:
+            print(f"{theirs}: not run, {DEBIAN_AGE} is not installed")
+            continue
+        for name in (n for n in times if n.split(" ")[0] == ours):
+            ratio = statistics.median(t[0] / d[0] for t, d in zip(times[name], times[theirs]))
+            print(f"{name} × {theirs}, elapsed: {ratio:.2f}"
+                  f"{'  faster' if ratio < 1 else '  not faster'}")
+
+
 def main():
     mib = int(sys.argv[1]) if len(sys.argv) > 1 else 256
     folder = Path(sys.argv[2] if len(sys.argv) > 2 else "/dev/shm") / "korvel_against_dd"
@@ -104,9 +136,14 @@ def main():
         with open(folder / "plain", "wb") as plain:
             for _ in range(mib):
                 plain.write(os.urandom(1 << 20))
-        commands, anchors = commands_for(folder, bench_paths)
         timed([str(bench_paths[0]), "encrypt", str(folder / "uae"), PASSWORD,
                str(folder / "plain"), str(folder / "cipher")])
+        recipient = subprocess.run([str(bench_paths[0]), "identity", str(folder / "identity")],
+                                   check=True, capture_output=True, text=True).stdout
+        (folder / "recipient").write_text(recipient)
+        timed([str(bench_paths[0]), "encrypt-age", str(folder / "identity"), PASSWORD,
+               str(folder / "plain"), str(folder / "aged")])
+        commands, anchors = commands_for(folder, bench_paths)
         times = {name: [] for name in commands}
         names = list(commands)
         for round_number in range(rounds):
@@ -118,6 +155,7 @@ def main():
         for number, bench in enumerate(bench_paths, 1):
             print(f"  {number}: {bench}" if len(bench_paths) > 1 else f"  {bench}")
         print_medians(times, anchors)
+        print_against_debian(times)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

@@ -4,6 +4,12 @@
 //
 //   cipher_bench [size-MiB,... [key-MiB [folder [rounds]]]]   defaults: 64,256,1024 1 /dev/shm 7
 //   cipher_bench encrypt|decrypt <key file> <password> <source> <target>
+//   cipher_bench encrypt-age|decrypt <age identity file> <password> <source> <target>
+//   cipher_bench identity <file>
+//
+// encrypt-age writes the age format for the identity file's recipient, and decrypt reads an age
+// file with its identities, so that a run's figure holds no scrypt (age_bench times that); identity
+// writes a fresh identity file and prints its recipient.
 //
 // The two copies are the anchors a run is judged by: std::filesystem::copy_file, which the system
 // may do without the data ever reaching the program, and a block copy that reads and writes
@@ -19,7 +25,10 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -28,7 +37,9 @@
 #include "SilentObserver.h"
 #include "cipher/KeyFileReader.h"
 #include "cipher/Keystream.h"
+#include "cipher/age/X25519Identity.h"
 #include "files/BinaryFile.h"
+#include "run/AgeKeys.h"
 #include "run/BlockBuffer.h"
 #include "run/CipherRun.h"
 
@@ -262,13 +273,32 @@ std::vector<std::uint64_t> ParseSizes(const std::string& text) {
     return sizes;
 }
 
+// The identities of an age identity file, where the key file argument is one.
+std::shared_ptr<korvel::AgeKeys> IdentityFileKeys(const fs::path& file) {
+    std::ifstream stream(file);
+    const std::string text((std::istreambuf_iterator<char>(stream)),
+                           std::istreambuf_iterator<char>());
+    if (text.find("AGE-SECRET-KEY-1") == std::string::npos) return nullptr;
+    return std::make_shared<korvel::AgeKeys>(korvel::age::X25519Identity::FromIdentityFile(text));
+}
+
+int WriteIdentity(const fs::path& file) {
+    const korvel::age::X25519Identity identity = korvel::age::X25519Identity::Generate();
+    std::ofstream(file) << identity.IdentityFileText();
+    std::printf("%s\n", identity.Recipient().Text().c_str());
+    return 0;
+}
+
 int RunOnce(const std::string& direction, char** args) {
     const auto dir =
-        direction == "encrypt" ? korvel::Direction::Encrypt : korvel::Direction::Decrypt;
+        direction == "decrypt" ? korvel::Direction::Decrypt : korvel::Direction::Encrypt;
     korvel::bench::SilentObserver observer;
     const auto start = Clock::now();
-    const korvel::RunResult result = korvel::CipherRun(
-        {dir, fs::u8path(args[3]), fs::u8path(args[4]), args[2], fs::u8path(args[1])}, observer);
+    korvel::RunRequest request{dir, fs::u8path(args[3]), fs::u8path(args[4]), args[2],
+                               fs::u8path(args[1])};
+    request.ageKeys = IdentityFileKeys(request.keyFile);
+    if (direction == "encrypt-age") request.format = korvel::CipherFormat::Age;
+    const korvel::RunResult result = korvel::CipherRun(request, observer);
     std::printf("%s in %.3f s%s%s\n", OutcomeName(result.outcome), SecondsSince(start),
                 observer.lastNotice.empty() ? "" : ": ", observer.lastNotice.c_str());
     return result.outcome == korvel::RunOutcome::Completed ? 0 : 1;
@@ -277,11 +307,14 @@ int RunOnce(const std::string& direction, char** args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "identity") == 0) return WriteIdentity(argv[2]);
     if (argc >= 2 &&
-        (std::strcmp(argv[1], "encrypt") == 0 || std::strcmp(argv[1], "decrypt") == 0)) {
+        (std::strcmp(argv[1], "encrypt") == 0 || std::strcmp(argv[1], "encrypt-age") == 0 ||
+         std::strcmp(argv[1], "decrypt") == 0)) {
         if (argc != 6) {
             std::fprintf(stderr,
-                         "usage: %s encrypt|decrypt <key file> <password> <source> <target>\n",
+                         "usage: %s encrypt|encrypt-age|decrypt <key file or age identity file> "
+                         "<password> <source> <target>\n",
                          argv[0]);
             return 2;
         }

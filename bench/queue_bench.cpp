@@ -1,8 +1,12 @@
 // Runs a set of files and folders through the queue, as the set's window and korvel-cli do, without
 // either: for timing whole processes against `cp -r` and `dd` (bench/many_files.py).
 //
-//   queue_bench [--count-fds] encrypt|decrypt <key file> <password> <target folder> <source>...
+//   queue_bench [--count-fds] [--age] encrypt|decrypt <key file> <password> <target folder>
+//               <source>...
 //
+// --age encrypts in the age format, appending ".age" to every target; decrypting, it drops a final
+// ".age" from the targets' names (each file is read in its own format either way). The set derives
+// its age keys once, from the password and key file, as a window's set does.
 // Prints how many files were done, skipped and failed, the elapsed time and the peak memory. With
 // --count-fds also the most descriptors the process held open at once, counted in /proc/self/fd
 // whenever a file starts or ends, which costs time of its own: not for timing.
@@ -71,9 +75,11 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const bool countDescriptors = !args.empty() && args.front() == "--count-fds";
     if (countDescriptors) args.erase(args.begin());
+    const bool age = !args.empty() && args.front() == "--age";
+    if (age) args.erase(args.begin());
     if (args.size() < 5 || (args[0] != "encrypt" && args[0] != "decrypt")) {
         std::fprintf(stderr,
-                     "usage: %s [--count-fds] encrypt|decrypt <key file> <password> "
+                     "usage: %s [--count-fds] [--age] encrypt|decrypt <key file> <password> "
                      "<target folder> <source>...\n",
                      argv[0]);
         return 2;
@@ -85,7 +91,11 @@ int main(int argc, char** argv) {
         args[0] == "encrypt" ? korvel::Direction::Encrypt : korvel::Direction::Decrypt;
     settings.keyFile = args[1];
     settings.password = args[2];
-    korvel::FileQueue queue(korvel::SourceGathering::Gather(sources, args[3]), settings);
+    settings.format = age ? korvel::CipherFormat::Age : korvel::CipherFormat::Seed;
+    const korvel::AgeSuffix suffix =
+        !age ? korvel::AgeSuffix::None
+             : (args[0] == "encrypt" ? korvel::AgeSuffix::Append : korvel::AgeSuffix::Drop);
+    korvel::FileQueue queue(korvel::SourceGathering::Gather(sources, args[3], suffix), settings);
     BenchObserver observer(countDescriptors);
     const korvel::QueueSummary summary = queue.Run(observer);
     const double seconds =
