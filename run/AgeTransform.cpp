@@ -27,6 +27,14 @@ std::size_t PlaceFor(std::uint64_t filePosition) {
     return static_cast<std::size_t>((filePosition + kHalfPage) % kPageSize);
 }
 
+// A small file's buffers hold what it needs: a set of many small files would otherwise map fresh
+// pages for every file.
+std::size_t BlockBytes(std::uint64_t chunkCount) {
+    return static_cast<std::size_t>(
+               std::min<std::uint64_t>(chunkCount, AgeTransform::kChunksPerBlock)) *
+           PayloadCipher::kSealedChunkSize;
+}
+
 std::size_t BufferFor(std::size_t blockBytes, std::size_t extra = 0) {
     return blockBytes + extra + kPageSize;
 }
@@ -69,8 +77,8 @@ AgeTransform::AgeTransform(BinaryFile& source, bool encrypting, std::uint64_t ch
     : source_(source),
       encrypting_(encrypting),
       chunkCount_(chunkCount),
-      input_(BufferFor(kChunksPerBlock * PayloadCipher::kSealedChunkSize)),
-      output_(BufferFor(kChunksPerBlock * PayloadCipher::kSealedChunkSize, prefixSize)),
+      input_(BufferFor(BlockBytes(chunkCount))),
+      output_(BufferFor(BlockBytes(chunkCount), prefixSize)),
       work_(chunkCount > 1 && ProcessorsOfThisProcess() > 1) {}
 
 void AgeTransform::StartCiphers(const age::Key32& payloadKey) {

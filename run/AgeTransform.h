@@ -26,6 +26,10 @@ class AgeKeys;
 // (TransformingReader.cpp says why), whatever the header's length.
 class AgeTransform {
 public:
+    // Chunks read, sealed or opened and written at a time: 256 KiB, half on each thread. Larger
+    // blocks measured no faster, and each thread's share stays in its core's cache.
+    static constexpr std::size_t kChunksPerBlock = 4;
+
     struct Block {
         const std::uint8_t* data;
         std::size_t count;
@@ -53,8 +57,6 @@ public:
     Block Next();
 
 private:
-    static constexpr std::size_t kChunksPerBlock = 4;
-
     AgeTransform(BinaryFile& source, bool encrypting, std::uint64_t chunkCount,
                  std::size_t prefixSize);
     void StartCiphers(const age::Key32& payloadKey);
