@@ -287,7 +287,8 @@ TEST_F(AgeRunTest, CancelAndStopInProgressModeLeaveNothing) {
     }
 }
 
-// What the run writes opens with Debian's age and the identity file of its keys.
+// What the run writes opens with Debian's age and the identity file of its keys, and the other
+// way round.
 TEST_F(AgeRunTest, DebianAgeOpensWhatTheRunWrites) {
     const std::filesystem::path ageTool = "/usr/bin/age";
     if (!std::filesystem::exists(ageTool)) GTEST_SKIP() << "no " << ageTool << " (package age)";
@@ -302,6 +303,15 @@ TEST_F(AgeRunTest, DebianAgeOpensWhatTheRunWrites) {
                                 (folder / "made.age").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(ReadBytes(folder / "out"), plain);
+
+    // And the run reads what Debian's age writes for the keys' recipient.
+    const std::string encrypt =
+        ageTool.string() + " -r " + keys->Identities().front().Recipient().Text() + " -o '" +
+        (folder / "theirs.age").string() + "' '" + (folder / "made-plain").string() + "'";
+    ASSERT_EQ(std::system(encrypt.c_str()), 0);
+    ASSERT_EQ(Run(Request(Direction::Decrypt, "theirs.age", "back")).outcome,
+              RunOutcome::Completed);
+    EXPECT_EQ(ReadBytes(folder / "back"), plain);
 }
 
 }  // namespace
