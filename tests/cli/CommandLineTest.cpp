@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cipher/CipherFormat.h"
 #include "files/FileError.h"
 
 namespace korvel {
@@ -14,9 +15,13 @@ std::string Summary(const std::variant<CliOptions, ShownText, UsageError>& parse
         return "shown: " + shown->text.substr(0, shown->text.find('\n'));
     }
     const auto& options = std::get<CliOptions>(parsed);
-    std::string text = options.direction == Direction::Encrypt ? "encrypt" : "decrypt";
+    static const char* const kCommands[] = {"encrypt", "decrypt", "verify", "recipient",
+                                            "identity"};
+    std::string text = kCommands[static_cast<int>(options.command)];
     if (options.keyFile) text += " key=" + PathText(*options.keyFile);
-    text += " to=" + PathText(options.targetFolder);
+    if (!options.to.empty()) text += " to=" + PathText(options.to);
+    if (options.identityFile) text += " identity=" + PathText(*options.identityFile);
+    if (options.format == CipherFormat::Age) text += " age";
     if (options.passwordFromStdin) text += " stdin";
     if (options.force) text += " force";
     if (options.existing == ExistingTargets::Skip) text += " skip";
@@ -101,6 +106,72 @@ TEST(CliCommandLineTest, ArgumentsGiveARequestOrAUsageError) {
          "encrypt to=out [--force] [-x] [--help] [a]"},
         {"- is a path", {"encrypt", "--to", "out", "-"}, "encrypt to=out [-]"},
         {"Chinese names", {"decrypt", "--to", "明文", "密文/报告"}, "decrypt to=明文 [密文/报告]"},
+        // The age format and its keys.
+        {"--format age",
+         {"encrypt", "--format", "age", "--to", "out", "a"},
+         "encrypt to=out age [a]"},
+        {"--format=legacy",
+         {"encrypt", "--format=legacy", "--to", "out", "a"},
+         "encrypt to=out [a]"},
+        {"--format repeated: the last counts",
+         {"encrypt", "--format=age", "--format=legacy", "--to", "out", "a"},
+         "encrypt to=out [a]"},
+        {"--format bad",
+         {"encrypt", "--format", "gpg", "--to", "out", "a"},
+         "error: --format 只能是 legacy 或 age"},
+        {"--format in capitals",
+         {"encrypt", "--format=AGE", "--to", "out", "a"},
+         "error: --format 只能是 legacy 或 age"},
+        {"--format last",
+         {"encrypt", "--to", "out", "a", "--format"},
+         "error: --format 后缺少参数"},
+        {"--format on decrypt",
+         {"decrypt", "--format=age", "--to", "out", "a"},
+         "error: 选项 --format 不能用于 decrypt"},
+        {"--identity on decrypt",
+         {"decrypt", "--identity", "me.txt", "--to", "out", "a.age"},
+         "decrypt to=out identity=me.txt [a.age]"},
+        {"--identity with a key file",
+         {"decrypt", "--identity=me.txt", "--key", "uae", "--to", "out", "a.age"},
+         "error: --identity 不能与 --key 或 --password-stdin 一起使用"},
+        {"--identity with --password-stdin",
+         {"verify", "--password-stdin", "--identity=me.txt", "a.age"},
+         "error: --identity 不能与 --key 或 --password-stdin 一起使用"},
+        {"--identity on encrypt",
+         {"encrypt", "--identity=me.txt", "--to", "out", "a"},
+         "error: 选项 --identity 不能用于 encrypt"},
+        {"--identity last", {"verify", "a.age", "--identity"}, "error: --identity 后缺少参数"},
+        {"verify",
+         {"verify", "--key", "uae", "--password-stdin", "a.age", "密文"},
+         "verify key=uae stdin [a.age] [密文]"},
+        {"verify with an identity",
+         {"verify", "--identity", "me.txt", "a.age"},
+         "verify identity=me.txt [a.age]"},
+        {"verify without paths", {"verify", "--password-stdin"}, "error: 缺少要处理的文件或文件夹"},
+        {"verify writes nothing",
+         {"verify", "--to", "out", "a.age"},
+         "error: 选项 --to 不能用于 verify"},
+        {"verify --force", {"verify", "--force", "a.age"}, "error: 选项 --force 不能用于 verify"},
+        {"recipient", {"recipient"}, "recipient"},
+        {"recipient with a key file",
+         {"recipient", "--key=k/uae", "--password-stdin"},
+         "recipient key=k/uae stdin"},
+        {"recipient with a path",
+         {"recipient", "a.txt"},
+         "error: recipient 不接受文件或文件夹：a.txt"},
+        {"recipient --identity",
+         {"recipient", "--identity", "me.txt"},
+         "error: 选项 --identity 不能用于 recipient"},
+        {"recipient --password", {"recipient", "--password", "Secret 1"}, kPasswordRefused},
+        {"identity", {"identity", "--key", "uae", "--to", "me.txt"}, "identity key=uae to=me.txt"},
+        {"identity without --to", {"identity", "--password-stdin"}, "error: 缺少 --to 身份文件"},
+        {"identity with a path",
+         {"identity", "--to", "me.txt", "more.txt"},
+         "error: identity 不接受文件或文件夹：more.txt"},
+        {"identity --overwrite",
+         {"identity", "--overwrite=replace", "--to", "me.txt"},
+         "error: 选项 --overwrite 不能用于 identity"},
+        {"identity --help", {"identity", "--help"}, kUsageLine},
     };
     for (const ParserRow& row : rows) {
         EXPECT_EQ(Summary(ParseCommandLine(row.arguments)), row.expected) << row.label;

@@ -25,7 +25,7 @@ TEST(CliNativeArgumentsPosixTest, ANameComesBackByteForByte) {
         const auto parsed = ParseCommandLine(arguments);
         ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed)) << name;
         const auto& options = std::get<CliOptions>(parsed);
-        EXPECT_EQ(options.targetFolder.native(), name);
+        EXPECT_EQ(options.to.native(), name);
         ASSERT_EQ(options.paths.size(), 1u) << name;
         EXPECT_EQ(options.paths[0].native(), name);
     }
