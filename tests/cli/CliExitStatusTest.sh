@@ -25,6 +25,21 @@ row() {  # row <expected status> <label> <password> <korvel-cli arguments...>
         failures=$((failures + 1))
     fi
 }
+bare() {  # bare <expected status> <label> <korvel-cli arguments...>: no password, no key file
+    local expected=$1 label=$2
+    shift 2
+    "$cli" "$@" </dev/null >"$work/stdout" 2>"$work/stderr"
+    local status=$?
+    if [ "$status" -ne "$expected" ]; then
+        echo "FAIL $label: exit $status, expected $expected"
+        sed 's/^/    /' "$work/stderr"
+        failures=$((failures + 1))
+    fi
+}
+says() {  # says <label> <text>: standard error holds the text
+    grep -qF -- "$2" "$work/stderr" ||
+        { echo "FAIL $1: no \"$2\""; sed 's/^/    /' "$work/stderr"; failures=$((failures + 1)); }
+}
 same() {  # same <label> <file> <file>
     cmp -s "$2" "$3" || { echo "FAIL $1: $2 and $3 differ"; failures=$((failures + 1)); }
 }
@@ -61,6 +76,55 @@ cp "$work/project/a.txt" "$work/$latin1"
 row 0 "encrypt a Latin-1 name" "Secret 1" encrypt --to="$work/enc3" "$work/$latin1"
 row 0 "decrypt a Latin-1 name" "Secret 1" decrypt --to="$work/back3" "$work/enc3/$latin1"
 same "decrypted Latin-1 name" "$work/$latin1" "$work/back3/$latin1"
+
+# The age keys of the password and key file: a recipient anyone can encrypt for, an identity file.
+printf 'Secret 1\n' | "$cli" recipient --key "$work/uae" --password-stdin >"$work/recipient"
+if [ $? -ne 0 ] || ! grep -qE '^age1[02-9ac-hj-np-z]{58}$' "$work/recipient" ||
+    [ "$(wc -l <"$work/recipient")" -ne 1 ]; then
+    echo "FAIL recipient: not status 0 with one age1 line"
+    failures=$((failures + 1))
+fi
+umask_before=$(umask)
+umask 000
+row 0 "identity" "Secret 1" identity --to "$work/identity.txt"
+umask "$umask_before"
+says "identity warns" "能打开用这个密码和密钥文件加密的每一个 age 文件"
+if [ "$(stat -c %a "$work/identity.txt" 2>/dev/null)" != 600 ]; then
+    echo "FAIL identity: not a 0600 file, even under umask 000"
+    failures=$((failures + 1))
+fi
+grep -qF "# public key: $(cat "$work/recipient")" "$work/identity.txt" ||
+    { echo "FAIL identity: not the recipient's identity"; failures=$((failures + 1)); }
+cp "$work/identity.txt" "$work/identity.before"
+row 1 "identity refuses an existing file" "Secret 1" identity --to "$work/identity.txt"
+says "identity refuses an existing file" "身份文件已存在，没有改动它："
+same "existing identity file kept" "$work/identity.before" "$work/identity.txt"
+printf 'AGE-SECRET-KEY-1 not a key\n' >"$work/bad-identity.txt"
+bare 1 "malformed identity file" verify --identity "$work/bad-identity.txt" "$work/project"
+says "malformed identity file" "身份文件格式不对"
+
+# verify: 0 every file intact, 1 some not, 3 the keys open none.
+mkdir -p "$work/aged/inner"
+if [ -x /usr/bin/age ]; then
+    age -R "$work/recipient" -o "$work/aged/a.txt.age" "$work/project/a.txt"
+    age -R "$work/recipient" -o "$work/aged/inner/b.txt.age" "$work/project/notes/b.txt"
+    age -d -i "$work/identity.txt" -o "$work/by-age.txt" "$work/aged/a.txt.age" ||
+        { echo "FAIL age -d -i: our identity file refused"; failures=$((failures + 1)); }
+    same "age -d -i of our identity" "$work/project/a.txt" "$work/by-age.txt"
+    row 0 "verify what age -r made" "Secret 1" verify "$work/aged"
+    bare 0 "verify with the identity file" verify --identity "$work/identity.txt" "$work/aged"
+    row 3 "verify with a wrong password" "Xecret 1" verify "$work/aged"
+    says "verify with a wrong password" "密码或密钥文件不对"
+    head -c -20 "$work/aged/a.txt.age" >"$work/cut.age"
+    row 1 "verify a cut file" "Secret 1" verify "$work/aged" "$work/cut.age"
+    says "verify a cut file" "未通过验证：$work/cut.age"
+    says "verify a cut file" "文件已被改动或损坏"
+else
+    echo "skipped: the rows with Debian's age (/usr/bin/age is not installed)"
+fi
+row 1 "verify the seed format" "Secret 1" verify "$work/enc/project/a.txt"
+says "verify the seed format" "兼容格式没有校验，无法验证"
+bare 2 "verify without a path" verify --identity "$work/identity.txt"
 
 # Help and version on standard output, status 0, whatever else is on the line.
 for option in -h --help --version; do
