@@ -1,10 +1,14 @@
 #include "SetCommand.h"
 
+#include <array>
 #include <iostream>
 
+#include "CliMessages.h"
 #include "ConsoleProgress.h"
 #include "ExitStatus.h"
 #include "Terminal.h"
+#include "cipher/age/AgeHeader.h"
+#include "files/BinaryFile.h"
 #include "files/FileError.h"
 #include "headcheck/HeadJudge.h"
 #include "queue/SourceGathering.h"
@@ -27,6 +31,29 @@ bool LooksWrong(const RunRequest& request) {
                .verdict == HeadVerdict::Implausible;
 }
 
+// With an identity file there is no password for the seed format: such a source fails at once.
+void FailSeedSources(std::vector<QueueEntry>& entries) {
+    for (QueueEntry& entry : entries) {
+        if (entry.state != EntryState::Waiting) continue;
+        std::array<std::uint8_t, age::AgeHeader::kVersionPrefix.size()> head{};
+        std::size_t count = 0;
+        try {
+            count = BinaryFile::OpenForReading(entry.source).Read(head.data(), head.size());
+        } catch (const FileError&) {
+            continue;  // its run says why it cannot be read
+        }
+        if (!age::AgeHeader::StartsAgeFile(age::ByteView(head.data(), count))) {
+            entry.state = EntryState::Failed;
+            entry.reason = kSeedNeedsPassword;
+        }
+    }
+}
+
+AgeSuffix SuffixFor(const CliOptions& options) {
+    if (options.command == CliCommand::Decrypt) return AgeSuffix::Drop;
+    return options.format == CipherFormat::Age ? AgeSuffix::Append : AgeSuffix::None;
+}
+
 }  // namespace
 
 int SetCommand::Run(const CliOptions& options, ConsoleKeys& keys) {
@@ -36,9 +63,15 @@ int SetCommand::Run(const CliOptions& options, ConsoleKeys& keys) {
     KeyIntake::ShowFingerprintOnTerminal(keys);
     const bool onTerminal = Terminal::ErrorIsTerminal();
 
+    // An identity file's keys open age files only, which the head check has nothing to judge of.
     QueueSettings settings{options.SetDirection(), keys.password, keys.keyFile, options.existing,
-                           &LooksWrong};
-    FileQueue queue(SourceGathering::Gather(options.paths, options.to), settings);
+                           keys.FromIdentityFile() ? nullptr : &LooksWrong};
+    settings.format = options.format;
+    settings.ageKeys = keys.ageKeys;
+    std::vector<QueueEntry> entries =
+        SourceGathering::Gather(options.paths, options.to, SuffixFor(options));
+    if (keys.FromIdentityFile()) FailSeedSources(entries);
+    FileQueue queue(std::move(entries), settings);
     ConsoleProgress progress(onTerminal, options.force);
     const QueueSummary summary = queue.Run(progress);
     progress.Finish();
@@ -51,6 +84,8 @@ int SetCommand::Run(const CliOptions& options, ConsoleKeys& keys) {
                   << keys.fingerprint << "）。确认无误时可加 --force 仍然解密。\n";
         return kWrongKeys;
     }
+    // The run's message named each such file, and the key file's fingerprint.
+    if (summary.notOpened > 0) return kWrongKeys;
     return summary.failed > 0 ? kSomeFailed : kAllDone;
 }
 

@@ -126,6 +126,46 @@ row 1 "verify the seed format" "Secret 1" verify "$work/enc/project/a.txt"
 says "verify the seed format" "兼容格式没有校验，无法验证"
 bare 2 "verify without a path" verify --identity "$work/identity.txt"
 
+# The age format through the run: encrypted with .age appended, decrypted with it dropped.
+row 0 "encrypt --format age" "Secret 1" encrypt --format age --to "$work/agenc" "$work/project"
+if [ "$(head -n 1 "$work/agenc/project/a.txt.age" 2>/dev/null)" != age-encryption.org/v1 ] ||
+    [ ! -f "$work/agenc/project/notes/b.txt.age" ]; then
+    echo "FAIL encrypt --format age: no age files named .age"
+    failures=$((failures + 1))
+fi
+row 0 "verify our age files" "Secret 1" verify "$work/agenc"
+row 0 "decrypt age files" "Secret 1" decrypt --to "$work/ageback" "$work/agenc/project"
+same "decrypted age file" "$work/project/a.txt" "$work/ageback/project/a.txt"
+same "decrypted age tree" "$work/project/notes/b.txt" "$work/ageback/project/notes/b.txt"
+row 3 "decrypt age files, wrong password" "Xecret 1" decrypt --to "$work/agewrong" "$work/agenc"
+says "decrypt age files, wrong password" "密钥文件指纹："
+if [ -n "$(find "$work/agewrong" -type f 2>/dev/null)" ]; then
+    echo "FAIL decrypt age files, wrong password: files were written"
+    failures=$((failures + 1))
+fi
+mkdir -p "$work/agecut"
+head -c -20 "$work/agenc/project/a.txt.age" >"$work/agecut/a.txt.age"
+row 1 "decrypt a cut age file" "Secret 1" decrypt --to "$work/agecutback" "$work/agecut"
+says "decrypt a cut age file" "文件已被改动或损坏"
+if [ -e "$work/agecutback/agecut/a.txt" ]; then
+    echo "FAIL decrypt a cut age file: a target was written"
+    failures=$((failures + 1))
+fi
+bare 1 "decrypt --identity, seed format" decrypt --identity "$work/identity.txt" \
+    --to "$work/idseed" "$work/enc/project/a.txt"
+says "decrypt --identity, seed format" "兼容格式的文件只能用密码和密钥文件解密"
+if [ -x /usr/bin/age ]; then
+    age -d -i "$work/identity.txt" -o "$work/by-age2.txt" "$work/agenc/project/a.txt.age" ||
+        { echo "FAIL age -d -i of our age file"; failures=$((failures + 1)); }
+    same "age -d -i of our age file" "$work/project/a.txt" "$work/by-age2.txt"
+    row 0 "decrypt what age -r made" "Secret 1" decrypt --to "$work/fromage" "$work/aged"
+    same "decrypted what age -r made" "$work/project/a.txt" "$work/fromage/aged/a.txt"
+    bare 0 "decrypt --identity" decrypt --identity "$work/identity.txt" --to "$work/idback" \
+        "$work/aged"
+    same "decrypted with the identity file" "$work/project/notes/b.txt" \
+        "$work/idback/aged/inner/b.txt"
+fi
+
 # Help and version on standard output, status 0, whatever else is on the line.
 for option in -h --help --version; do
     "$cli" decrypt --to "$work/none" "$option" >"$work/stdout" 2>"$work/stderr"
