@@ -23,7 +23,5 @@ inline constexpr const char* kIdentityFileExists = "身份文件已存在，没�
 inline constexpr const char* kIdentityFileWarning =
     "注意：这个身份文件能打开用这个密码和密钥文件加密的每一个 age 文件。"
     "请像密码一样保管它，不要交给别人。";
-inline constexpr const char* kSeedNeedsPassword =
-    "兼容格式的文件只能用密码和密钥文件解密，身份文件打不开它";
 
 }  // namespace korvel

@@ -13,6 +13,7 @@
 #include "headcheck/HeadJudge.h"
 #include "queue/SourceGathering.h"
 #include "run/HeadDecryption.h"
+#include "run/RunMessages.h"
 
 namespace korvel {
 

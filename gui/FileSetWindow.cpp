@@ -219,7 +219,7 @@ void FileSetWindow::StartClicked() {
     if (!folder) return;
     if (auto refusal = PasswordRefusal(password_->text(), repeat_->text())) return Tell(*refusal);
     if (!QFileInfo(keyFilePath_()).isFile()) return Tell(Text(kMissingKeyFile));
-    std::vector<QueueEntry> entries = SourceGathering::Gather(sources_, *folder);
+    std::vector<QueueEntry> entries = SourceGathering::Gather(sources_, *folder, TargetSuffix());
     if (entries.empty()) return Tell(Text(kNothingToDo));
     const std::optional<ExistingTargets> existing = ExistingTargetsPolicy(entries);
     if (!existing) return;
@@ -267,9 +267,16 @@ std::optional<ExistingTargets> FileSetWindow::ExistingTargetsPolicy(
     return std::nullopt;
 }
 
+// Age targets are named as age files; a decryption gives back the names they had before.
+AgeSuffix FileSetWindow::TargetSuffix() const {
+    if (direction_ == Direction::Decrypt) return AgeSuffix::Drop;
+    return ChosenFormat() == CipherFormat::Age ? AgeSuffix::Append : AgeSuffix::None;
+}
+
 QueueSettings FileSetWindow::Settings(ExistingTargets existing) const {
     QueueSettings settings;
     settings.direction = direction_;
+    settings.format = ChosenFormat();
     settings.password = password_->text().toStdString();
     settings.keyFile = ToFilesystemPath(keyFilePath_());
     settings.existing = existing;

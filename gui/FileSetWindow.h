@@ -10,6 +10,7 @@
 
 #include "FileSetRun.h"
 #include "cipher/CipherFormat.h"
+#include "queue/SourceGathering.h"
 #include "queue/TransferPace.h"
 
 class QComboBox;
@@ -51,6 +52,7 @@ private:
 
     std::optional<std::filesystem::path> TargetFolderOrTell();
     std::optional<ExistingTargets> ExistingTargetsPolicy(const std::vector<QueueEntry>& entries);
+    AgeSuffix TargetSuffix() const;
     QueueSettings Settings(ExistingTargets existing) const;
     void ShowEntries(const std::vector<QueueEntry>& entries);
     void ShowEntry(std::size_t index, const QueueEntry& entry);

@@ -134,6 +134,9 @@ RunResult Run::Process() {
     BinaryFile source = BinaryFile::OpenForReading(request_.source);
     sourceLength_ = source.Size();
     if (UsesAge(source)) return ProcessAge(source);
+    if (request_.password.empty()) {
+        return Notify(RunOutcome::Refused, kSeedNeedsPassword, NoticeKind::Information);
+    }
     targetLength_ = SeedTargetLength();
     firstSourcePosition_ = Encrypting() ? 1 : kHeaderSize + 1;
     RefuseWhatTheVolumeCannotHold();
@@ -350,10 +353,20 @@ std::optional<const char*> RunRefusal(const RunRequest& request) {
     if (request.source.empty()) return texts.emptySource;
     if (request.target.empty()) return texts.emptyTarget;
     if (request.source.native() == request.target.native()) return texts.samePaths;
-    if (const auto problem = PasswordProblem(request.password)) return problem;
+    // The identities of an identity file open age files without a password or key file.
+    const bool keyFileUsed =
+        !(request.ageKeys && request.ageKeys->FromIdentityFile() && request.password.empty());
+    if (keyFileUsed) {
+        if (const auto problem = PasswordProblem(request.password)) return problem;
+    }
     const SeenPath source(request.source);
     const SeenPath target =
         request.targetSeenAbsent ? SeenPath::Absent(request.target) : SeenPath(request.target);
+    if (!keyFileUsed) {
+        if (NameSameFile(source, target)) return texts.samePaths;
+        if (!BinaryFile::MayBeOpened(source)) return texts.missingSource;
+        return std::nullopt;
+    }
     // A set's key file is open: it is there, and a target that is not there is not it.
     const SeenPath key =
         request.keyReader ? SeenPath::Existing(request.keyFile) : SeenPath(request.keyFile);

@@ -45,20 +45,20 @@ std::string AgeFailureMessage(age::AgeErrorKind kind) {
         case AgeErrorKind::NoIdentityMatches:
             return kAgeNotOpened;
         case AgeErrorKind::HeaderMacWrong:
-            return std::string(kAgeChanged) + kAgeHeaderMacWrong;
+            return std::string(kAgeChanged) + kAgeHeaderMacWrong + kAgeNothingWritten;
         case AgeErrorKind::PayloadDamaged:
-            return std::string(kAgeChanged) + kAgeChunkDamaged;
+            return std::string(kAgeChanged) + kAgeChunkDamaged + kAgeNothingWritten;
         case AgeErrorKind::Truncated:
-            return std::string(kAgeChanged) + kAgeTruncated;
+            return std::string(kAgeChanged) + kAgeTruncated + kAgeNothingWritten;
         case AgeErrorKind::TrailingData:
-            return std::string(kAgeChanged) + kAgeTrailingData;
+            return std::string(kAgeChanged) + kAgeTrailingData + kAgeNothingWritten;
         case AgeErrorKind::HeaderTooLarge:
-            return std::string(kAgeChanged) + kAgeHeaderTooLarge;
+            return std::string(kAgeChanged) + kAgeHeaderTooLarge + kAgeNothingWritten;
         case AgeErrorKind::NotAgeFile:
         case AgeErrorKind::MalformedHeader:
             break;
     }
-    return std::string(kAgeChanged) + kAgeMalformedHeader;
+    return std::string(kAgeChanged) + kAgeMalformedHeader + kAgeNothingWritten;
 }
 
 }  // namespace korvel

@@ -39,7 +39,12 @@ inline constexpr const char* kCannotWriteFile = "无法写入文件：";
 // keys come from a password and key file (AgeNotOpenedMessage).
 inline constexpr const char* kAgeNotOpened =
     "密码或密钥文件不对：这个 age 文件没有能用它们打开的接收者，没有写入任何文件。";
-inline constexpr const char* kAgeChanged = "文件已被改动或损坏，没有写入任何文件。";
+// A changed or damaged age file: kAgeChanged, what was found, then kAgeNothingWritten.
+// The seed format has no identities: an identity file cannot open or write it.
+inline constexpr const char* kSeedNeedsPassword =
+    "兼容格式的文件只能用密码和密钥文件解密，身份文件打不开它";
+inline constexpr const char* kAgeChanged = "文件已被改动或损坏";
+inline constexpr const char* kAgeNothingWritten = "，没有写入任何文件。";
 inline constexpr const char* kAgeHeaderMacWrong = "（头部校验失败）";
 inline constexpr const char* kAgeChunkDamaged = "（数据块校验失败）";
 inline constexpr const char* kAgeTruncated = "（文件在最后一块之前结束）";

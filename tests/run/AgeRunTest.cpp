@@ -144,55 +144,55 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
         std::string message;
     } rows[] = {
         {"cut at a chunk boundary", edited([&](Bytes& f) { f.resize(payload + 3 * kSealed); }),
-         RunOutcome::Failed, changed + kAgeTruncated},
+         RunOutcome::Failed, changed + kAgeTruncated + kAgeNothingWritten},
         {"cut after the first chunk", edited([&](Bytes& f) { f.resize(payload + kSealed); }),
-         RunOutcome::Failed, changed + kAgeTruncated},
+         RunOutcome::Failed, changed + kAgeTruncated + kAgeNothingWritten},
         {"cut inside a chunk", edited([&](Bytes& f) { f.resize(payload + kSealed + 999); }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"cut inside the last tag", edited([&](Bytes& f) { f.resize(payload + 3 * kSealed + 5); }),
-         RunOutcome::Failed, changed + kAgeTruncated},
+         RunOutcome::Failed, changed + kAgeTruncated + kAgeNothingWritten},
         {"only the header and nonce", edited([&](Bytes& f) { f.resize(payload); }),
-         RunOutcome::Failed, changed + kAgeTruncated},
+         RunOutcome::Failed, changed + kAgeTruncated + kAgeNothingWritten},
         {"only the header", edited([&](Bytes& f) { f.resize(header); }), RunOutcome::Failed,
-         changed + kAgeTruncated},
+         changed + kAgeTruncated + kAgeNothingWritten},
         {"trailing bytes after a full final chunk",
          [&] {
              Bytes file = EncryptedFile(PatternBytes(2 * kChunk, 8));
              file.insert(file.end(), 20, 0);
              return file;
          }(),
-         RunOutcome::Failed, changed + kAgeTrailingData},
+         RunOutcome::Failed, changed + kAgeTrailingData + kAgeNothingWritten},
         // A short final chunk with a byte after it cannot be told from a changed one.
         {"a byte after a short final chunk", edited([&](Bytes& f) { f.push_back(0); }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"a byte flipped in the payload", edited([&](Bytes& f) { f[payload + kSealed + 7] ^= 1; }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"a byte flipped in the nonce", edited([&](Bytes& f) { f[header + 3] ^= 1; }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"a byte flipped in the MAC",
          edited([&](Bytes& f) { f[header - 44] = f[header - 44] == 'A' ? 'B' : 'A'; }),
-         RunOutcome::Failed, changed + kAgeHeaderMacWrong},
+         RunOutcome::Failed, changed + kAgeHeaderMacWrong + kAgeNothingWritten},
         {"two chunks swapped", edited([&](Bytes& f) {
              std::swap_ranges(f.begin() + payload, f.begin() + payload + kSealed,
                               f.begin() + payload + kSealed);
          }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"a chunk repeated", edited([&](Bytes& f) {
              std::copy(f.begin() + payload, f.begin() + payload + kSealed,
                        f.begin() + payload + kSealed);
          }),
-         RunOutcome::Failed, changed + kAgeChunkDamaged},
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
         {"a stanza not in base64",
          Text("age-encryption.org/v1\n-> X25519 abc\n!!!\n--- "
               "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n"),
-         RunOutcome::Failed, changed + kAgeMalformedHeader},
+         RunOutcome::Failed, changed + kAgeMalformedHeader + kAgeNothingWritten},
         {"a header of megabytes",
          [] {
              std::string text = "age-encryption.org/v1\n";
              while (text.size() < (std::size_t{5} << 20)) text += "-> x\n\n";
              return Text(text);
          }(),
-         RunOutcome::Failed, changed + kAgeHeaderTooLarge},
+         RunOutcome::Failed, changed + kAgeHeaderTooLarge + kAgeNothingWritten},
         {"another version", Text("age-encryption.org/v2\nwhatever follows\n"), RunOutcome::Failed,
          kAgeUnsupportedVersion},
         {"made for a passphrase", PassphraseFile(), RunOutcome::Failed, kAgeOtherRecipientKind},
@@ -312,6 +312,36 @@ TEST_F(AgeRunTest, DebianAgeOpensWhatTheRunWrites) {
     ASSERT_EQ(Run(Request(Direction::Decrypt, "theirs.age", "back")).outcome,
               RunOutcome::Completed);
     EXPECT_EQ(ReadBytes(folder / "back"), plain);
+}
+
+// The keys of an identity file need no password or key file: an age file opens with them alone,
+// and a seed-format file, which they cannot open, is refused before anything is written.
+TEST_F(AgeRunTest, IdentityFileKeysNeedNoPasswordAndRefuseTheSeedFormat) {
+    const Bytes plain = PatternBytes(kChunk + 5, 11);
+    WriteBytes(folder / "made.age", EncryptedFile(plain));
+    WriteBytes(folder / "seed", PatternBytes(300, 12));
+    const struct {
+        const char* source;
+        RunOutcome outcome;
+        std::string message;
+    } rows[] = {
+        {"made.age", RunOutcome::Completed, TextsFor(Direction::Decrypt).completed},
+        {"seed", RunOutcome::Refused, kSeedNeedsPassword},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.source);
+        std::filesystem::remove(folder / "out");
+        RunRequest request{Direction::Decrypt, folder / row.source, folder / "out", "", "no-key"};
+        request.ageKeys = keys;
+        const RunResult result = Run(request);
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_EQ(result.message, row.message);
+        if (row.outcome == RunOutcome::Completed) {
+            EXPECT_EQ(ReadBytes(folder / "out"), plain);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(folder / "out"));
+        }
+    }
 }
 
 }  // namespace
