@@ -20,11 +20,14 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_FUZZ=ON \
 cmake --build build-fuzz -j 2
 echo "Fuzz targets built in $((SECONDS - started)) s."
 
-# target, longest input (the head is at most 64 KiB; a ciphertext long enough for progress mode)
+# target, longest input (the head is at most 64 KiB; a ciphertext long enough for progress mode;
+# an age header of a few stanzas; an age payload of three chunks)
 targets=(
     "head_judge 65538"
     "format_check 65538"
     "cipher_run 262145"
+    "age_header 8192"
+    "age_payload 196700"
     "chm_archive 131072"
 )
 
