@@ -1,5 +1,7 @@
 #include "ChmArchive.h"
 
+#include "ChmStructureCheck.h"
+
 #include <chm_lib.h>
 #include <QFile>
 #include <QFileInfo>
@@ -41,6 +43,8 @@ int CollectPath(chmFile*, chmUnitInfo* unit, void* context) {
 
 std::unique_ptr<ChmArchive> ChmArchive::Open(const QString& filePath) {
     if (!QFileInfo(filePath).isFile()) return nullptr;
+    // chmlib crashes or hangs on some damaged directories: those never reach it.
+    if (!ChmStructureCheck::IsSound(filePath)) return nullptr;
     chmFile* handle = chm_open(QFile::encodeName(filePath).constData());
     if (handle == nullptr) return nullptr;
     std::unique_ptr<ChmArchive> archive(new ChmArchive(handle));

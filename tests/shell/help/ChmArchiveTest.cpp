@@ -74,7 +74,9 @@ QByteArray HelpFileWithListingInACircle() {
     return bytes;
 }
 
-TEST(ChmArchiveTest, ListsEachFileOnceWhenTheListingPagesLinkInACircle) {
+// Once listed each file once (chmlib would list for ever); now the directory is refused before
+// chmlib reads it, as the viewer refuses any help file it cannot open.
+TEST(ChmArchiveTest, RefusesAHelpFileWhoseListingPagesLinkInACircle) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QFile damaged(folder.filePath("help.chm"));
@@ -84,11 +86,7 @@ TEST(ChmArchiveTest, ListsEachFileOnceWhenTheListingPagesLinkInACircle) {
     damaged.write(bytes);
     damaged.close();
 
-    const auto archive = ChmArchive::Open(damaged.fileName());
-    ASSERT_NE(archive, nullptr);
-    QStringList paths = archive->FilePaths();
-    EXPECT_TRUE(paths.contains("/keyfile.html"));
-    EXPECT_EQ(paths.removeDuplicates(), 0);
+    EXPECT_EQ(ChmArchive::Open(damaged.fileName()), nullptr);
 }
 
 }  // namespace
