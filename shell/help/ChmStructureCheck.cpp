@@ -18,6 +18,7 @@ constexpr quint64 kLargestDirectory = quint64{16} << 20;
 constexpr quint64 kLongestPath = 512;  // chmlib's CHM_MAX_PATHLEN
 constexpr quint64 kResetTableSize = 0x28;
 constexpr quint64 kControlDataSize = 0x18;
+constexpr quint64 kLzxFrameSize = 0x8000;
 constexpr quint64 kSmallestWindow = quint64{1} << 15;
 constexpr quint64 kLargestWindow = quint64{1} << 21;
 constexpr quint64 kLargestUnsigned32 = 0xFFFFFFFF;
@@ -150,8 +151,10 @@ QByteArray ChmStructureCheck::ReadData(quint64 offset, quint64 length) {
 bool ChmStructureCheck::ResetTableSound(quint64 offset, quint64 length) {
     if (length < kResetTableSize) return false;
     const QByteArray table = ReadData(offset, kResetTableSize);
-    // chmlib divides each position in the compressed section by the block length.
-    return LittleEndianAt<quint32>(table, 0) == 2u && LittleEndianAt<quint64>(table, 0x20) > 0u;
+    // chmlib divides each position in the compressed section by the block length, and allocates
+    // its buffers by it; an LZX frame is always 32 KiB.
+    return LittleEndianAt<quint32>(table, 0) == 2u &&
+           LittleEndianAt<quint64>(table, 0x20) == kLzxFrameSize;
 }
 
 bool ChmStructureCheck::ControlDataSound(quint64 offset, quint64 length) {
