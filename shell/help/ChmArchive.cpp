@@ -16,6 +16,8 @@ constexpr quint16 kContentsFileRecord = 0;
 constexpr quint16 kDefaultTopicRecord = 2;
 constexpr int kSystemHeaderSize = 4;
 constexpr int kRecordHeaderSize = 4;
+// No page or picture of a help file comes near this; a damaged directory may claim any length.
+constexpr LONGUINT64 kLongestFileRead = LONGUINT64{64} << 20;
 
 QString RecordText(const QByteArray& data) {
     const qsizetype end = data.indexOf('\0');
@@ -71,6 +73,7 @@ std::optional<QByteArray> ChmArchive::Read(const QString& pathInArchive) const {
     if (chm_resolve_object(handle_, path.constData(), &unit) != CHM_RESOLVE_SUCCESS) {
         return std::nullopt;
     }
+    if (unit.length > kLongestFileRead) return std::nullopt;
     QByteArray content(static_cast<qsizetype>(unit.length), Qt::Uninitialized);
     if (unit.length == 0) return content;
     const LONGINT64 read = chm_retrieve_object(

@@ -52,6 +52,15 @@ TEST(ChmArchiveTest, RefusesMissingAndNonChmFiles) {
     EXPECT_EQ(ChmArchive::Open(garbage.fileName()), nullptr);
 }
 
+// A damaged file whose "#SYSTEM" entry claims 371 TiB (found by the fuzzer): the archive opens
+// without its project settings instead of failing to allocate the bytes.
+TEST(ChmArchiveTest, ReadsNoFileLongerThanAnyHelpFileHolds) {
+    const auto archive = ChmArchive::Open(KORVEL_CHM_REGRESSIONS "/system-file-of-371TiB");
+    ASSERT_NE(archive, nullptr);
+    EXPECT_FALSE(archive->Read("/#SYSTEM").has_value());
+    EXPECT_TRUE(archive->DefaultTopic().isEmpty());
+}
+
 // The built help file with its first listing page's link to the next page pointing back at
 // itself, as in a damaged file: chmlib follows the link without end.
 QByteArray HelpFileWithListingInACircle() {
