@@ -1,9 +1,10 @@
 #include "Primitives.h"
 
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <openssl/kdf.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 
 #include <memory>
@@ -43,31 +44,43 @@ ByteView View(std::string_view text) {
 Key32 Hkdf(ByteView ikm, ByteView salt, std::string_view info) {
     static const Key32 kZeroSalt{};
     if (salt.empty()) salt = kZeroSalt;
-    PkeyContextPtr context(EVP_PKEY_CTX_new_id(EVP_PKEY_HKDF, nullptr), &EVP_PKEY_CTX_free);
+    // Fetched once: looking the algorithm up again for every derivation cost more than the
+    // derivation itself, several times a file.
+    static EVP_KDF* const kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
+    if (!kdf) LibraryFailed("HKDF fetch");
+    const std::unique_ptr<EVP_KDF_CTX, decltype(&EVP_KDF_CTX_free)> context(EVP_KDF_CTX_new(kdf),
+                                                                            &EVP_KDF_CTX_free);
     if (!context) LibraryFailed("HKDF context");
-    Require(EVP_PKEY_derive_init(context.get()), "HKDF init");
-    Require(EVP_PKEY_CTX_set_hkdf_md(context.get(), EVP_sha256()), "HKDF digest");
-    Require(EVP_PKEY_CTX_set1_hkdf_salt(context.get(), salt.data(), static_cast<int>(salt.size())),
-            "HKDF salt");
-    Require(EVP_PKEY_CTX_set1_hkdf_key(context.get(), ikm.data(), static_cast<int>(ikm.size())),
-            "HKDF key");
-    Require(EVP_PKEY_CTX_add1_hkdf_info(context.get(),
-                                        reinterpret_cast<const unsigned char*>(info.data()),
-                                        static_cast<int>(info.size())),
-            "HKDF info");
+    char digest[] = "SHA256";
+    const OSSL_PARAM parameters[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
+        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_KEY, const_cast<std::uint8_t*>(ikm.data()),
+                                          ikm.size()),
+        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_SALT,
+                                          const_cast<std::uint8_t*>(salt.data()), salt.size()),
+        OSSL_PARAM_construct_octet_string(OSSL_KDF_PARAM_INFO, const_cast<char*>(info.data()),
+                                          info.size()),
+        OSSL_PARAM_construct_end()};
     Key32 out;
-    std::size_t length = out.size();
-    Require(EVP_PKEY_derive(context.get(), out.data(), &length), "HKDF derive");
+    Require(EVP_KDF_derive(context.get(), out.data(), out.size(), parameters), "HKDF derive");
     return out;
 }
 
 Key32 HmacSha256(ByteView key, ByteView data) {
+    static EVP_MAC* const mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+    if (!mac) LibraryFailed("HMAC fetch");
+    const std::unique_ptr<EVP_MAC_CTX, decltype(&EVP_MAC_CTX_free)> context(EVP_MAC_CTX_new(mac),
+                                                                            &EVP_MAC_CTX_free);
+    if (!context) LibraryFailed("HMAC context");
+    char digest[] = "SHA256";
+    const OSSL_PARAM parameters[] = {
+        OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
+        OSSL_PARAM_construct_end()};
+    Require(EVP_MAC_init(context.get(), key.data(), key.size(), parameters), "HMAC init");
+    Require(EVP_MAC_update(context.get(), data.data(), data.size()), "HMAC update");
     Key32 out;
-    unsigned int length = 0;
-    if (!HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), data.data(), data.size(),
-              out.data(), &length)) {
-        LibraryFailed("HMAC");
-    }
+    std::size_t length = 0;
+    Require(EVP_MAC_final(context.get(), out.data(), &length, out.size()), "HMAC final");
     return out;
 }
 
