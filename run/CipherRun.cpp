@@ -92,7 +92,7 @@ private:
     std::uint64_t targetLength_ = 0;
     // Progress counts bytes of the data (the seed format) or of the source (age) from here.
     std::uint64_t firstSourcePosition_ = 1;
-    AgeKeys* ageKeys_ = nullptr;
+    std::shared_ptr<AgeKeys> ageKeys_;
 };
 
 RunResult Run::Execute() {
@@ -188,10 +188,11 @@ bool Run::UsesAge(BinaryFile& source) const {
 // A decryption reads and opens the header before anything else: wrong keys or a malformed
 // header are told at once, and no temporary target is made for them.
 RunResult Run::ProcessAge(BinaryFile& source) {
-    std::optional<AgeKeys> ownKeys;
-    AgeKeys& keys =
-        request_.ageKeys ? *request_.ageKeys : ownKeys.emplace(request_.password, request_.keyFile);
-    ageKeys_ = &keys;
+    // Kept by the run, not this function: a failure reported after it returns still asks them
+    // where they came from.
+    ageKeys_ = request_.ageKeys ? request_.ageKeys
+                                : std::make_shared<AgeKeys>(request_.password, request_.keyFile);
+    AgeKeys& keys = *ageKeys_;
     const std::unique_ptr<AgeTransform> transform = Encrypting()
                                                         ? AgeTransform::Encryption(source, keys)
                                                         : AgeTransform::Decryption(source, keys);
