@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -320,8 +321,9 @@ private:
 };
 
 std::vector<bool> Done(const std::vector<std::optional<std::string>>& failures) {
-    std::vector<bool> done;
-    for (const auto& failure : failures) done.push_back(!failure);
+    std::vector<bool> done(failures.size());
+    std::transform(failures.begin(), failures.end(), done.begin(),
+                   [](const std::optional<std::string>& failure) { return !failure; });
     return done;
 }
 
@@ -408,13 +410,13 @@ TEST(CrashTest, EveryCallFailingInTurnIsReportedAndLosesNothing) {
                 if (static_cast<std::size_t>(failAt) >= calls.size()) break;
                 ++failedOps[calls[failAt].op];
                 const std::vector<bool> done = Done(failures);
-                for (std::size_t index = 0; index < failures.size(); ++index) {
-                    if (!failures[index]) continue;
-                    EXPECT_NE(failures[index]->find(SystemReason(error)), std::string::npos)
-                        << label << ": " << *failures[index];
-                    EXPECT_TRUE(failures[index]->starts_with(kCannotWriteFile) ||
-                                failures[index]->starts_with(kCannotReadFile))
-                        << label << ": " << *failures[index];
+                for (const auto& failure : failures) {
+                    if (!failure) continue;
+                    EXPECT_NE(failure->find(SystemReason(error)), std::string::npos)
+                        << label << ": " << *failure;
+                    EXPECT_TRUE(failure->starts_with(kCannotWriteFile) ||
+                                failure->starts_with(kCannotReadFile))
+                        << label << ": " << *failure;
                 }
                 // On the disk now: what a failed member may have is the old file, or the new one
                 // where it was in place before the failure (its folder's sync failed).
