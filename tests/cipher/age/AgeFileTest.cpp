@@ -75,7 +75,10 @@ TEST(AgeFile, FirstBytesTellTheFormat) {
         {"age-encryption.org/v2\n", true},  // read as age, to say its version is not supported
         {"age-encryption.org", false},      // too short to tell
         {"-----BEGIN AGE ENCRYPTED FILE-----\n", false},
-        {std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09age-encryption.org/v1", 31), false},
+        {std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09"
+                     "age-encryption.org/v1",
+                     31),
+         false},
     };
     for (const auto& [head, isAge] : rows) {
         EXPECT_EQ(age::AgeHeader::StartsAgeFile(AsBytes(head)), isAge) << head;

@@ -163,6 +163,7 @@ void DiskModel::EachCrashState(const std::function<void(const DiskState&)>& visi
     std::map<std::string, std::vector<const NameChange*>> byFolder;
     for (const NameChange& change : pending_) byFolder[change.folder].push_back(&change);
     std::vector<std::pair<std::string, std::size_t>> kept;  // each folder's changes kept
+    kept.reserve(byFolder.size());
     for (const auto& [folder, changes] : byFolder) kept.emplace_back(folder, 0);
     for (;;) {
         Names names = durableNames_;
