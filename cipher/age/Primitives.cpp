@@ -114,8 +114,14 @@ Key32 X25519PublicKey(const Key32& secret) {
     return out;
 }
 
-std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic) {
+std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic,
+                                        Key32* ownPublic) {
     PkeyPtr own = X25519Private(secret);
+    if (ownPublic) {
+        std::size_t publicLength = ownPublic->size();
+        Require(EVP_PKEY_get_raw_public_key(own.get(), ownPublic->data(), &publicLength),
+                "X25519 public key");
+    }
     PkeyPtr peer(
         EVP_PKEY_new_raw_public_key(EVP_PKEY_X25519, nullptr, peerPublic.data(), peerPublic.size()),
         &EVP_PKEY_free);

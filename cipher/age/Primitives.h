@@ -31,8 +31,10 @@ Key32 Scrypt(std::string_view password, ByteView salt, std::uint64_t n, std::uin
 void RandomBytes(std::span<std::uint8_t> out);
 
 Key32 X25519PublicKey(const Key32& secret);
-// The shared secret; nullopt when it would be all zero (a low-order point).
-std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic);
+// The shared secret; nullopt when it would be all zero (a low-order point). ownPublic, where
+// given, receives the secret's public key, computed once for both.
+std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic,
+                                        Key32* ownPublic = nullptr);
 
 // ChaCha20-Poly1305 with a 12-byte nonce and no associated data: ciphertext || tag.
 Bytes Seal(const Key32& key, std::span<const std::uint8_t, 12> nonce, ByteView plaintext);

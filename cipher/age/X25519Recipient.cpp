@@ -28,9 +28,10 @@ std::string X25519Recipient::Text() const { return Bech32::Encode(kHumanPart, pu
 Stanza X25519Recipient::Wrap(const FileKey& fileKey) const {
     Key32 ephemeralSecret;
     primitives::RandomBytes(ephemeralSecret);
-    const std::optional<Key32> shared = primitives::X25519SharedSecret(ephemeralSecret, publicKey_);
+    Key32 share;
+    const std::optional<Key32> shared =
+        primitives::X25519SharedSecret(ephemeralSecret, publicKey_, &share);
     if (!shared) throw std::invalid_argument("the recipient is a low-order point");
-    const Key32 share = primitives::X25519PublicKey(ephemeralSecret);
     Bytes salt(share.begin(), share.end());
     salt.insert(salt.end(), publicKey_.begin(), publicKey_.end());
     const Key32 wrapKey = primitives::Hkdf(*shared, salt, kWrapInfo);
