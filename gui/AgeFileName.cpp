@@ -1,23 +1,19 @@
 #include "AgeFileName.h"
 
-#include <QFileInfo>
+#include "NativePath.h"
+#include "queue/SourceGathering.h"
 
 namespace korvel {
 
-namespace {
-
-const QString kSuffix = QStringLiteral(".age");
-
-}  // namespace
-
+// The same rule as a set's targets: a final ".age" in any case, never a name that is only ".age".
 bool AgeFileName::Has(const QString& path) {
-    // ".age" alone is a hidden file's whole name, not a name with a suffix.
-    const QString name = QFileInfo(path).fileName();
-    return name.size() > kSuffix.size() && name.endsWith(kSuffix, Qt::CaseInsensitive);
+    const std::filesystem::path native = ToFilesystemPath(path);
+    return SourceGathering::TargetName(native, AgeSuffix::Drop) != native;
 }
 
 QString AgeFileName::Without(const QString& path) {
-    return Has(path) ? path.chopped(kSuffix.size()) : path;
+    static constexpr qsizetype kSuffixLength = 4;  // ".age"
+    return Has(path) ? path.chopped(kSuffixLength) : path;
 }
 
 }  // namespace korvel
