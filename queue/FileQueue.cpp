@@ -8,6 +8,7 @@
 #include "files/FileError.h"
 #include "files/FileSystemCalls.h"
 #include "run/CipherRun.h"
+#include "run/ProcessorCount.h"
 #include "run/RunMessages.h"
 
 namespace korvel {
@@ -66,6 +67,8 @@ void FileQueue::Cancel() {
 }
 
 QueueSummary FileQueue::Run(QueueObserver& observer) {
+    const bool keysAhead = MakesManyAgeFiles();
+    if (keysAhead) settings_.ageKeys->PrepareFileKeysAhead();
     for (std::size_t index = 0; index < entries_.size(); ++index) {
         if (entries_[index].state == EntryState::Waiting) {
             if (cancelled_ || stoppedForDoubt_) {
@@ -81,7 +84,18 @@ QueueSummary FileQueue::Run(QueueObserver& observer) {
         if (group_.Full()) StartCommit(observer);
     }
     CommitEverything(observer);
+    if (keysAhead) settings_.ageKeys->StopPreparing();
     return Summary();
+}
+
+bool FileQueue::MakesManyAgeFiles() const {
+    if (settings_.direction != Direction::Encrypt || settings_.format != CipherFormat::Age) {
+        return false;
+    }
+    const auto waiting = std::count_if(entries_.begin(), entries_.end(), [](const QueueEntry& e) {
+        return e.state == EntryState::Waiting;
+    });
+    return waiting > 1 && ProcessorsOfThisProcess() > 1;
 }
 
 void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {

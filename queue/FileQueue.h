@@ -65,6 +65,7 @@ public:
     const std::vector<QueueEntry>& Entries() const { return entries_; }
 
 private:
+    bool MakesManyAgeFiles() const;
     void RunEntry(std::size_t index, QueueObserver& observer);
     // nothingThere: not even a link at the target's path.
     bool TargetMayBeWritten(QueueEntry& entry, bool& nothingThere);

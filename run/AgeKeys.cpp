@@ -1,5 +1,7 @@
 #include "AgeKeys.h"
 
+#include "FileKeysAhead.h"
+
 #include "cipher/age/PasswordIdentity.h"
 #include "files/BinaryFile.h"
 
@@ -23,6 +25,38 @@ const std::vector<age::X25519Identity>& AgeKeys::Identities() {
 std::optional<age::X25519Recipient> AgeKeys::Recipient() {
     if (FromIdentityFile()) return std::nullopt;
     return Identities().front().Recipient();
+}
+
+age::X25519Recipient AgeKeys::EncryptingRecipient() {
+    if (const auto recipient = Recipient()) return *recipient;
+    return Identities().front().Recipient();
+}
+
+age::AgeFileKeys AgeKeys::FileKeys() {
+    std::shared_ptr<FileKeysAhead> ahead;
+    {
+        const std::lock_guard lock(aheadMutex_);
+        ahead = ahead_;
+    }
+    if (ahead) {
+        if (std::optional<age::AgeFileKeys> keys = ahead->Take()) return std::move(*keys);
+    }
+    const age::X25519Recipient recipient = EncryptingRecipient();
+    return age::AgeFileKeys::Fresh(std::span(&recipient, 1));
+}
+
+void AgeKeys::PrepareFileKeysAhead() {
+    const std::lock_guard lock(aheadMutex_);
+    if (!ahead_) ahead_ = std::make_shared<FileKeysAhead>([this] { return EncryptingRecipient(); });
+}
+
+void AgeKeys::StopPreparing() {
+    std::shared_ptr<FileKeysAhead> ahead;
+    {
+        const std::lock_guard lock(aheadMutex_);
+        ahead.swap(ahead_);
+    }
+    // The thread ends here, or with the last run still holding it.
 }
 
 }  // namespace korvel

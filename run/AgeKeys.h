@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "cipher/age/AgeFileKeys.h"
 #include "cipher/age/X25519Identity.h"
 
 namespace korvel {
+
+class FileKeysAhead;
 
 // The age keys of the runs of one confirmed password and key file, or of one set: derived once,
 // on the first run that needs them (scrypt takes about half a second and 128 MiB), and shared by
@@ -27,11 +30,23 @@ public:
     std::optional<age::X25519Recipient> Recipient();
     bool FromIdentityFile() const { return password_.empty(); }
 
+    // Fresh keys for one age file, for the recipient (an identity file's keys encrypt for its
+    // first identity). Throws FileError as Identities does.
+    age::AgeFileKeys FileKeys();
+    // From now until StopPreparing, the next files' keys are made ahead on a thread of their own:
+    // for a set of many files, on a machine with a second processor.
+    void PrepareFileKeysAhead();
+    void StopPreparing();
+
 private:
+    age::X25519Recipient EncryptingRecipient();
+
     std::mutex mutex_;
     std::string password_;
     std::filesystem::path keyFile_;
     std::vector<age::X25519Identity> identities_;
+    std::mutex aheadMutex_;
+    std::shared_ptr<FileKeysAhead> ahead_;  // last, so that its thread ends first
 };
 
 }  // namespace korvel

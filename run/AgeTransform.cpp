@@ -6,7 +6,6 @@
 #include "AgeKeys.h"
 #include "ProcessorCount.h"
 #include "cipher/age/AgeDecryptor.h"
-#include "cipher/age/AgeEncryptor.h"
 #include "cipher/age/AgeHeader.h"
 
 namespace korvel {
@@ -37,11 +36,6 @@ std::size_t BlockBytes(std::uint64_t chunkCount) {
 
 std::size_t BufferFor(std::size_t blockBytes, std::size_t extra = 0) {
     return blockBytes + extra + kPageSize;
-}
-
-age::X25519Recipient RecipientOf(AgeKeys& keys) {
-    if (const auto recipient = keys.Recipient()) return *recipient;
-    return keys.Identities().front().Recipient();  // an identity file's keys encrypt for itself
 }
 
 // The header at the source's start, read in growing stretches until it ends.
@@ -87,13 +81,12 @@ void AgeTransform::StartCiphers(const age::Key32& payloadKey) {
 }
 
 std::unique_ptr<AgeTransform> AgeTransform::Encryption(BinaryFile& source, AgeKeys& keys) {
-    const age::X25519Recipient recipient = RecipientOf(keys);
-    const age::AgeEncryptor encryptor(std::span(&recipient, 1));
+    age::AgeFileKeys fileKeys = keys.FileKeys();
     std::unique_ptr<AgeTransform> transform(new AgeTransform(
-        source, true, PayloadCipher::ChunkCount(source.Size()), encryptor.Prefix().size()));
-    transform->prefix_ = encryptor.Prefix();
-    transform->StartCiphers(encryptor.PayloadKey());
-    transform->targetLength_ = encryptor.Prefix().size() +
+        source, true, PayloadCipher::ChunkCount(source.Size()), fileKeys.prefix.size()));
+    transform->StartCiphers(fileKeys.payloadKey);
+    transform->prefix_ = std::move(fileKeys.prefix);
+    transform->targetLength_ = transform->prefix_.size() +
                                PayloadCipher::PayloadSize(source.Size()) -
                                PayloadCipher::kNonceSize;
     return transform;

@@ -4,24 +4,11 @@
 #include <stdexcept>
 
 namespace korvel::age {
-AgeEncryptor::Keys AgeEncryptor::FreshKeys(std::span<const X25519Recipient> recipients) {
-    if (recipients.empty()) throw std::invalid_argument("an age file needs a recipient");
-    FileKey fileKey;
-    primitives::RandomBytes(fileKey);
-    std::vector<Stanza> stanzas;
-    for (const X25519Recipient& recipient : recipients) stanzas.push_back(recipient.Wrap(fileKey));
-    const AgeHeader header(std::move(stanzas), primitives::Hkdf(fileKey, {}, "header"));
-    PayloadCipher::PayloadNonce nonce;
-    primitives::RandomBytes(nonce);
-    Keys keys{header.Encode(), PayloadCipher::PayloadKey(fileKey, nonce)};
-    keys.prefix.insert(keys.prefix.end(), nonce.begin(), nonce.end());
-    return keys;
-}
 
 AgeEncryptor::AgeEncryptor(std::span<const X25519Recipient> recipients)
-    : AgeEncryptor(FreshKeys(recipients)) {}
+    : AgeEncryptor(AgeFileKeys::Fresh(recipients)) {}
 
-AgeEncryptor::AgeEncryptor(Keys keys)
+AgeEncryptor::AgeEncryptor(AgeFileKeys keys)
     : prefix_(std::move(keys.prefix)), payloadKey_(keys.payloadKey), cipher_(payloadKey_) {
     pending_.reserve(PayloadCipher::kChunkSize);
 }

@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "AgeFileKeys.h"
 #include "AgeHeader.h"
 #include "FileKey.h"
 #include "PayloadCipher.h"
@@ -20,6 +21,7 @@ namespace korvel::age {
 class AgeEncryptor {
 public:
     explicit AgeEncryptor(std::span<const X25519Recipient> recipients);
+    explicit AgeEncryptor(AgeFileKeys keys);
 
     const Bytes& Prefix() const { return prefix_; }
     const Key32& PayloadKey() const { return payloadKey_; }
@@ -28,12 +30,6 @@ public:
     void Finish(Bytes& out);
 
 private:
-    struct Keys {
-        Bytes prefix;
-        Key32 payloadKey;
-    };
-    static Keys FreshKeys(std::span<const X25519Recipient> recipients);
-    explicit AgeEncryptor(Keys keys);
     void PutPrefix(Bytes& out);
     void SealPending(bool last, Bytes& out);
 

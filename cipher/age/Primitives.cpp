@@ -12,9 +12,13 @@
 #include <string>
 
 #include "AeadContext.h"
+#include "LargeBlocks.h"
 
 namespace korvel::age::primitives {
 namespace {
+
+// As the program starts, before libcrypto has allocated anything.
+[[maybe_unused]] const bool kLargeBlocksInstalled = InstallLargeBlocks();
 
 [[noreturn]] void LibraryFailed(const char* what) {
     throw std::runtime_error(std::string("libcrypto failed: ") + what);

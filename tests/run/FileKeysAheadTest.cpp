@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <stdexcept>
+#include <thread>
+
+#include "cipher/age/AgeDecryptor.h"
+#include "cipher/age/PayloadCipher.h"
+#include "run/AgeKeys.h"
+#include "run/FileKeysAhead.h"
+
+namespace korvel::test {
+namespace {
+
+using age::AgeFileKeys;
+
+// What a reader of the file gets from its first bytes: the payload key, through the identity.
+age::Key32 PayloadKeyFromPrefix(const AgeFileKeys& keys,
+                                const std::vector<age::X25519Identity>& identities) {
+    const auto parsed = age::AgeHeader::Parse(keys.prefix, true);
+    EXPECT_TRUE(parsed.has_value());
+    EXPECT_EQ(keys.prefix.size(), parsed->size + age::PayloadCipher::kNonceSize);
+    age::PayloadCipher::PayloadNonce nonce;
+    std::copy(keys.prefix.end() - nonce.size(), keys.prefix.end(), nonce.begin());
+    return age::PayloadCipher::PayloadKey(age::AgeDecryptor::OpenHeader(parsed->header, identities),
+                                          nonce);
+}
+
+// Keys taken ahead, in batches, and made on the taker's thread when none are ready: every file's
+// keys are its own, and each file's first bytes lead its reader to the key its payload is under.
+TEST(FileKeysAheadTest, EveryFileGetsKeysOfItsOwnThatItsReaderFinds) {
+    const std::vector identities{age::X25519Identity::Generate()};
+    AgeKeys keys(identities);
+    keys.PrepareFileKeysAhead();
+    std::set<std::string> prefixes;
+    std::set<age::Key32> payloadKeys;
+    const std::size_t files = 5 * FileKeysAhead::kBatch;
+    for (std::size_t file = 0; file < files; ++file) {
+        const AgeFileKeys fileKeys = keys.FileKeys();
+        EXPECT_EQ(PayloadKeyFromPrefix(fileKeys, identities), fileKeys.payloadKey) << file;
+        prefixes.emplace(fileKeys.prefix.begin(), fileKeys.prefix.end());
+        payloadKeys.insert(fileKeys.payloadKey);
+        if (file == files / 2) keys.StopPreparing();  // the rest made on this thread
+    }
+    EXPECT_EQ(prefixes.size(), files);
+    EXPECT_EQ(payloadKeys.size(), files);
+}
+
+TEST(FileKeysAheadTest, MakesNoneWhenTheRecipientCannotBeHad) {
+    FileKeysAhead ahead([]() -> age::X25519Recipient { throw std::runtime_error("unreadable"); });
+    for (int attempt = 0; attempt < 1000; ++attempt) EXPECT_FALSE(ahead.Take().has_value());
+}
+
+// Keys are made without anyone waiting for them; dropped while it makes more, with keys never
+// taken, it ends without making the rest.
+TEST(FileKeysAheadTest, MakesKeysAheadAndEndsWithSomeNotTaken) {
+    const age::X25519Recipient recipient = age::X25519Identity::Generate().Recipient();
+    for (int round = 0; round < 10; ++round) {
+        FileKeysAhead ahead([&] { return recipient; });
+        std::optional<AgeFileKeys> first;
+        while (!(first = ahead.Take())) std::this_thread::yield();
+        EXPECT_GT(first->prefix.size(), age::PayloadCipher::kNonceSize);
+    }
+}
+
+}  // namespace
+}  // namespace korvel::test
