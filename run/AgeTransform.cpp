@@ -77,7 +77,8 @@ AgeTransform::AgeTransform(BinaryFile& source, bool encrypting, std::uint64_t ch
 
 void AgeTransform::StartCiphers(const age::Key32& payloadKey) {
     ciphers_[0].emplace(payloadKey);
-    ciphers_[1].emplace(payloadKey);
+    // A payload of one chunk, as every small file's, is sealed or opened on this thread alone.
+    if (work_.HasSecondThread()) ciphers_[1].emplace(payloadKey);
 }
 
 std::unique_ptr<AgeTransform> AgeTransform::Encryption(BinaryFile& source, AgeKeys& keys) {
