@@ -36,7 +36,8 @@ void* MapLarge(std::size_t size) {
     void* start = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (start == MAP_FAILED) return nullptr;
     const auto address = reinterpret_cast<std::uintptr_t>(start);
-    void* block = reinterpret_cast<void*>((address + kHugePage - 1) & ~(kHugePage - 1));
+    const std::size_t skip = (kHugePage - address % kHugePage) % kHugePage;
+    void* block = static_cast<char*>(start) + skip;
     madvise(block, size, MADV_HUGEPAGE);
     const std::lock_guard lock(mappingsMutex);
     for (Mapping& mapping : mappings) {
