@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -26,11 +27,15 @@ public:
 
 private:
     void Serve();
+    void Signal();
+    // Looks for the condition for a while, then sleeps until it holds.
+    void Await(const std::function<bool()>& condition);
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    const std::function<void(int)>* work_ = nullptr;  // the second share, while it is to be done
-    bool stopping_ = false;
+    // The second share, while it is to be done.
+    std::atomic<const std::function<void(int)>*> work_ = nullptr;
+    std::atomic<bool> stopping_ = false;
     std::thread helper_;
 };
 
