@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "AgeKeys.h"
 #include "ProcessorCount.h"
@@ -66,18 +67,30 @@ bool AgeTransform::StartsAgeFile(BinaryFile& source) {
     return age::AgeHeader::StartsAgeFile(age::ByteView(head, count));
 }
 
+AgeTransform::Slot::Slot(std::size_t inputBytes, std::size_t outputBytes)
+    : input(inputBytes), output(outputBytes) {}
+
 AgeTransform::AgeTransform(BinaryFile& source, bool encrypting, std::uint64_t chunkCount,
                            std::size_t prefixSize)
     : source_(source),
       encrypting_(encrypting),
       chunkCount_(chunkCount),
-      input_(BufferFor(BlockBytes(chunkCount))),
-      output_(BufferFor(BlockBytes(chunkCount), prefixSize)),
-      work_(chunkCount > 1 && ProcessorsOfThisProcess() > 1) {}
+      work_(chunkCount > kChunksPerBlock && ProcessorsOfThisProcess() > 1) {
+    const std::size_t blockBytes = BlockBytes(chunkCount);
+    // The first block's output holds the header too; a later one can be the first of none.
+    slots_[0] = std::make_unique<Slot>(BufferFor(blockBytes), BufferFor(blockBytes, prefixSize));
+    if (work_.HasSecondThread()) {
+        slots_[1] = std::make_unique<Slot>(BufferFor(blockBytes), BufferFor(blockBytes));
+    }
+}
+
+AgeTransform::~AgeTransform() {
+    // The block being transformed ahead is finished before its buffers go.
+    if (ahead_) work_.Wait();
+}
 
 void AgeTransform::StartCiphers(const age::Key32& payloadKey) {
     ciphers_[0].emplace(payloadKey);
-    // A payload of one chunk, as every small file's, is sealed or opened on this thread alone.
     if (work_.HasSecondThread()) ciphers_[1].emplace(payloadKey);
 }
 
@@ -115,94 +128,102 @@ std::unique_ptr<AgeTransform> AgeTransform::Decryption(BinaryFile& source, AgeKe
     return transform;
 }
 
+// Each block but the first is read while the one before it is handed out, and sealed or opened
+// on the second thread while whoever drives the run writes the one before it.
 AgeTransform::Block AgeTransform::Next() {
-    blockChunks_ = static_cast<std::size_t>(
-        std::min<std::uint64_t>(kChunksPerBlock, chunkCount_ - chunksDone_));
-    const Block block = encrypting_ ? NextSealed() : NextOpened();
-    chunksDone_ += blockChunks_;
-    return block;
+    Slot& slot = *slots_[current_];
+    if (ahead_) {
+        ahead_ = false;
+        work_.Wait();
+        if (aheadFault_) std::rethrow_exception(std::exchange(aheadFault_, nullptr));
+    } else {
+        Read(slot);
+        Transform(slot, *ciphers_[0]);
+    }
+    if (slot.failure) {
+        throw AgeError(*slot.failure, "chunk near " + std::to_string(slot.firstChunk));
+    }
+    chunksDone_ += slot.chunks;
+    if (chunksRead_ < chunkCount_ && work_.HasSecondThread()) StartAhead(*slots_[1 - current_]);
+    if (slots_[1]) current_ = 1 - current_;
+    return {slot.start, slot.count, slot.sourceEnd};
 }
 
-AgeTransform::Block AgeTransform::NextSealed() {
-    const auto plain = static_cast<std::size_t>(std::min<std::uint64_t>(
-        blockChunks_ * PayloadCipher::kChunkSize, source_.Size() - sourcePosition_));
-    std::uint8_t* in = input_.Data() + PlaceFor(sourcePosition_);
-    source_.ReadExactly(in, plain);
-    in_ = in;
-    lastSealedSize_ = plain - (blockChunks_ - 1) * PayloadCipher::kChunkSize + age::kTagSize;
-
-    std::uint8_t* start = output_.Data() + PlaceFor(targetPosition_);
-    std::memcpy(start, prefix_.data(), prefix_.size());
-    out_ = start + prefix_.size();
-    Split([this](std::size_t from, std::size_t to, int share) {
-        for (std::size_t chunk = from; chunk < to; ++chunk) SealChunk(chunk, *ciphers_[share]);
-    });
-    const std::size_t count = prefix_.size() + plain + blockChunks_ * age::kTagSize;
-    prefix_.clear();
-    sourcePosition_ += plain;
-    targetPosition_ += count;
-    return {start, count, sourcePosition_};
-}
-
-AgeTransform::Block AgeTransform::NextOpened() {
-    const auto sealed = static_cast<std::size_t>(std::min<std::uint64_t>(
-        blockChunks_ * PayloadCipher::kSealedChunkSize, payloadEnd_ - sourcePosition_));
-    std::uint8_t* in = input_.Data() + PlaceFor(sourcePosition_);
-    source_.ReadExactly(in, sealed);
-    in_ = in;
-    lastSealedSize_ = sealed - (blockChunks_ - 1) * PayloadCipher::kSealedChunkSize;
-    out_ = output_.Data() + PlaceFor(targetPosition_);
-    Split([this](std::size_t from, std::size_t to, int share) {
-        failures_[share].reset();
-        for (std::size_t chunk = from; chunk < to && !failures_[share]; ++chunk) {
-            failures_[share] = OpenChunk(chunk, *ciphers_[share]);
+void AgeTransform::StartAhead(Slot& next) {
+    Read(next);
+    aheadWork_ = [this, &next] {
+        try {
+            Transform(next, *ciphers_[1]);
+        } catch (...) {
+            aheadFault_ = std::current_exception();
         }
-    });
-    // The first half's failure comes first in the file.
-    for (const auto& failure : failures_) {
-        if (failure) throw AgeError(*failure, "chunk near " + std::to_string(chunksDone_));
-    }
-    const std::size_t count = sealed - blockChunks_ * age::kTagSize;
-    sourcePosition_ += sealed;
-    targetPosition_ += count;
-    return {out_, count, sourcePosition_};
+    };
+    work_.Start(aheadWork_);
+    ahead_ = true;
 }
 
-void AgeTransform::Split(
-    const std::function<void(std::size_t from, std::size_t to, int share)>& work) {
-    const std::size_t half = (blockChunks_ + 1) / 2;
-    if (blockChunks_ < 2 || !work_.HasSecondThread()) {
-        work(0, blockChunks_, 0);
-        return;
+void AgeTransform::Read(Slot& slot) {
+    slot.firstChunk = chunksRead_;
+    slot.chunks = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kChunksPerBlock, chunkCount_ - chunksRead_));
+    slot.failure.reset();
+    chunksRead_ += slot.chunks;
+    const std::uint64_t end = encrypting_ ? source_.Size() : payloadEnd_;
+    const std::size_t perChunk =
+        encrypting_ ? PayloadCipher::kChunkSize : PayloadCipher::kSealedChunkSize;
+    const auto bytes = static_cast<std::size_t>(
+        std::min<std::uint64_t>(slot.chunks * perChunk, end - sourcePosition_));
+    std::uint8_t* in = slot.input.Data() + PlaceFor(sourcePosition_);
+    source_.ReadExactly(in, bytes);
+    slot.in = in;
+    sourcePosition_ += bytes;
+    slot.sourceEnd = sourcePosition_;
+    slot.start = slot.output.Data() + PlaceFor(targetPosition_);
+    const std::size_t tags = slot.chunks * age::kTagSize;
+    if (encrypting_) {
+        slot.lastSize = bytes - (slot.chunks - 1) * PayloadCipher::kChunkSize + age::kTagSize;
+        std::memcpy(slot.start, prefix_.data(), prefix_.size());
+        slot.out = slot.start + prefix_.size();
+        slot.count = prefix_.size() + bytes + tags;
+        prefix_.clear();
+    } else {
+        slot.lastSize = bytes - (slot.chunks - 1) * PayloadCipher::kSealedChunkSize;
+        slot.out = slot.start;
+        slot.count = bytes - std::min(bytes, tags);  // a cut last chunk fails before it counts
     }
-    work_.Run([&](int share) {
-        if (share == 0) {
-            work(0, half, 0);
+    targetPosition_ += slot.count;
+}
+
+void AgeTransform::Transform(Slot& slot, PayloadCipher& cipher) {
+    for (std::size_t chunk = 0; chunk < slot.chunks && !slot.failure; ++chunk) {
+        if (encrypting_) {
+            SealChunk(slot, chunk, cipher);
         } else {
-            work(half, blockChunks_, 1);
+            slot.failure = OpenChunk(slot, chunk, cipher);
         }
-    });
+    }
 }
 
-void AgeTransform::SealChunk(std::size_t inBlock, PayloadCipher& cipher) {
-    const bool last = inBlock + 1 == blockChunks_;
-    const std::size_t plain = last ? lastSealedSize_ - age::kTagSize : PayloadCipher::kChunkSize;
+void AgeTransform::SealChunk(Slot& slot, std::size_t inBlock, PayloadCipher& cipher) const {
+    const bool last = inBlock + 1 == slot.chunks;
+    const std::size_t plain = last ? slot.lastSize - age::kTagSize : PayloadCipher::kChunkSize;
     cipher.SealChunk(
-        chunksDone_ + inBlock, IsFinal(inBlock),
-        age::ByteView(in_ + inBlock * PayloadCipher::kChunkSize, plain),
-        std::span(out_ + inBlock * PayloadCipher::kSealedChunkSize, plain + age::kTagSize));
+        slot.firstChunk + inBlock, IsFinal(slot, inBlock),
+        age::ByteView(slot.in + inBlock * PayloadCipher::kChunkSize, plain),
+        std::span(slot.out + inBlock * PayloadCipher::kSealedChunkSize, plain + age::kTagSize));
 }
 
 // A chunk that opens only under the other last flag says whether the file was cut or has more
 // than it should.
-std::optional<AgeErrorKind> AgeTransform::OpenChunk(std::size_t inBlock, PayloadCipher& cipher) {
-    const bool lastInBlock = inBlock + 1 == blockChunks_;
-    const std::size_t size = lastInBlock ? lastSealedSize_ : PayloadCipher::kSealedChunkSize;
-    const std::uint64_t counter = chunksDone_ + inBlock;
-    const bool final = IsFinal(inBlock);
+std::optional<AgeErrorKind> AgeTransform::OpenChunk(Slot& slot, std::size_t inBlock,
+                                                    PayloadCipher& cipher) const {
+    const bool lastInBlock = inBlock + 1 == slot.chunks;
+    const std::size_t size = lastInBlock ? slot.lastSize : PayloadCipher::kSealedChunkSize;
+    const std::uint64_t counter = slot.firstChunk + inBlock;
+    const bool final = IsFinal(slot, inBlock);
     if (size < age::kTagSize) return AgeErrorKind::Truncated;
-    const age::ByteView sealed(in_ + inBlock * PayloadCipher::kSealedChunkSize, size);
-    const std::span plain(out_ + inBlock * PayloadCipher::kChunkSize, size - age::kTagSize);
+    const age::ByteView sealed(slot.in + inBlock * PayloadCipher::kSealedChunkSize, size);
+    const std::span plain(slot.out + inBlock * PayloadCipher::kChunkSize, size - age::kTagSize);
     if (cipher.OpenChunk(counter, final, sealed, plain)) {
         if (final && plain.empty() && counter > 0) return AgeErrorKind::PayloadDamaged;
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,14 +21,15 @@ class AgeKeys;
 // its target. Encrypting, each file gets a fresh file key, ephemeral share and payload nonce
 // (AgeEncryptor); decrypting, the header is read and opened before anything is written.
 //
-// The chunks of a payload are independent, so each stretch is sealed or opened half on the
-// calling thread and half on a second one (PairedWork), each with a PayloadCipher of its own.
+// The chunks of a payload are independent, so a payload of more than one block is pipelined: each
+// block after the first is read while the one before it is handed out, then sealed or opened on a
+// second thread (PairedWork) while whoever drives the run writes the one before it, so the
+// system's copies and the cipher overlap. Each thread has a PayloadCipher of its own.
 // Every read and write is placed half a page away from its file's pages in memory
 // (TransformingReader.cpp says why), whatever the header's length.
 class AgeTransform {
 public:
-    // Chunks read, sealed or opened and written at a time: 256 KiB, half on each thread. Larger
-    // blocks measured no faster, and each thread's share stays in its core's cache.
+    // Chunks read, sealed or opened and written at a time: 256 KiB.
     static constexpr std::size_t kChunksPerBlock = 4;
 
     struct Block {
@@ -47,6 +49,7 @@ public:
 
     AgeTransform(const AgeTransform&) = delete;
     AgeTransform& operator=(const AgeTransform&) = delete;
+    ~AgeTransform();
 
     std::uint64_t TargetLength() const { return targetLength_; }
     // The source's bytes read before the first block (an age file's header and nonce).
@@ -57,37 +60,54 @@ public:
     Block Next();
 
 private:
+    // One block on its way from the source to the target.
+    struct Slot {
+        Slot(std::size_t inputBytes, std::size_t outputBytes);
+        BlockBuffer input;
+        BlockBuffer output;
+        const std::uint8_t* in = nullptr;  // the block's bytes of the source
+        std::uint8_t* start = nullptr;     // the block's bytes of the target
+        std::uint8_t* out = nullptr;       // where its chunks go in them (after the header)
+        std::uint64_t firstChunk = 0;
+        std::size_t chunks = 0;
+        std::size_t lastSize = 0;  // of its last chunk, sealed
+        std::size_t count = 0;     // of the target's bytes
+        std::uint64_t sourceEnd = 0;
+        // Decrypting: the first chunk that did not open, and why.
+        std::optional<age::AgeErrorKind> failure;
+    };
+
     AgeTransform(BinaryFile& source, bool encrypting, std::uint64_t chunkCount,
                  std::size_t prefixSize);
     void StartCiphers(const age::Key32& payloadKey);
-    Block NextSealed();
-    Block NextOpened();
-    // Calls work(from, to, share) for this block's chunks, half on each thread.
-    void Split(const std::function<void(std::size_t from, std::size_t to, int share)>& work);
-    void SealChunk(std::size_t inBlock, age::PayloadCipher& cipher);
-    std::optional<age::AgeErrorKind> OpenChunk(std::size_t inBlock, age::PayloadCipher& cipher);
-    bool IsFinal(std::size_t inBlock) const { return chunksDone_ + inBlock + 1 == chunkCount_; }
+    void StartAhead(Slot& next);
+    void Read(Slot& slot);
+    void Transform(Slot& slot, age::PayloadCipher& cipher);
+    void SealChunk(Slot& slot, std::size_t inBlock, age::PayloadCipher& cipher) const;
+    std::optional<age::AgeErrorKind> OpenChunk(Slot& slot, std::size_t inBlock,
+                                               age::PayloadCipher& cipher) const;
+    bool IsFinal(const Slot& slot, std::size_t inBlock) const {
+        return slot.firstChunk + inBlock + 1 == chunkCount_;
+    }
 
     BinaryFile& source_;
     const bool encrypting_;
     std::uint64_t chunkCount_;
+    std::uint64_t chunksRead_ = 0;
     std::uint64_t chunksDone_ = 0;
     std::uint64_t sourceStart_ = 0;
     std::uint64_t sourcePosition_ = 0;
     std::uint64_t targetPosition_ = 0;
     std::uint64_t targetLength_ = 0;
-    std::uint64_t payloadEnd_ = 0;  // decrypting: the source's length
-    age::Bytes prefix_;             // encrypting: the header and nonce, out with the first chunks
-    BlockBuffer input_;
-    BlockBuffer output_;
-    const std::uint8_t* in_ = nullptr;  // this block's bytes of the source
-    std::uint8_t* out_ = nullptr;       // this block's chunks in the target
-    std::size_t blockChunks_ = 0;
-    std::size_t lastSealedSize_ = 0;  // of this block's last chunk
+    std::uint64_t payloadEnd_ = 0;    // decrypting: the source's length
+    age::Bytes prefix_;               // encrypting: the header and nonce, out with the first chunks
+    std::unique_ptr<Slot> slots_[2];  // the second only with a second thread
+    int current_ = 0;                 // the slot the next block is handed out from
+    bool ahead_ = false;              // the next block is being sealed or opened ahead
+    std::function<void()> aheadWork_;
+    std::exception_ptr aheadFault_;
     std::optional<age::PayloadCipher> ciphers_[2];
-    // Decrypting: the first chunk of each half that did not open, and why.
-    std::optional<age::AgeErrorKind> failures_[2];
-    PairedWork work_;
+    PairedWork work_;  // last: its thread ends before anything it uses
 };
 
 }  // namespace korvel

@@ -9,16 +9,21 @@ namespace {
 
 // How long a thread looks for its partner's signal before it sleeps: about as long as the run's
 // thread takes to write one block and read the next. Sleeping and being woken cost 20-40 µs on
-// this machine's processors, each of two a block; looking costs a yield at a time, which gives the
-// processor to anything else that wants it.
-constexpr std::chrono::microseconds kLookBeforeSleeping{300};
+// this machine's processors. It looks without yielding: on a busy machine a yield can give the
+// processor away for a whole time slice of another program, a millisecond or more each time.
+// After a look that came to nothing (the partner was not running: the machine is busy), that
+// thread's next waits sleep at once.
+constexpr std::chrono::microseconds kLookBeforeSleeping{200};
+constexpr int kSleepsAfterMiss = 16;
 
 template <typename Condition>
 bool CameWithin(Condition condition) {
     const auto until = std::chrono::steady_clock::now() + kLookBeforeSleeping;
     while (!condition()) {
+        for (int look = 0; look < 64; ++look) {
+            if (condition()) return true;
+        }
         if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::yield();
     }
     return true;
 }
@@ -42,22 +47,32 @@ PairedWork::~PairedWork() {
 }
 
 void PairedWork::Run(const std::function<void(int share)>& share) {
+    const std::function<void()> second = [&share] { share(1); };
+    Start(second);
+    share(0);
+    Wait();
+}
+
+void PairedWork::Start(const std::function<void()>& work) {
     if (!helper_.joinable()) {
-        share(0);
-        share(1);
+        work();
         return;
     }
-    work_ = &share;
+    work_ = &work;
     Signal();
-    share(0);
-    Await([this] { return work_.load() == nullptr; });
+}
+
+void PairedWork::Wait() {
+    if (!helper_.joinable()) return;
+    Await([this] { return work_.load() == nullptr; }, callerSleeps_);
 }
 
 void PairedWork::Serve() {
+    int sleeps = 0;
     while (true) {
-        Await([this] { return stopping_.load() || work_.load() != nullptr; });
+        Await([this] { return stopping_.load() || work_.load() != nullptr; }, sleeps);
         if (stopping_) return;
-        (*work_.load())(1);
+        (*work_.load())();
         work_ = nullptr;
         Signal();
     }
@@ -69,8 +84,14 @@ void PairedWork::Signal() {
     changed_.notify_all();
 }
 
-void PairedWork::Await(const std::function<bool()>& condition) {
-    if (CameWithin(condition)) return;
+void PairedWork::Await(const std::function<bool()>& condition, int& sleepsLeft) {
+    if (sleepsLeft > 0) {
+        --sleepsLeft;
+    } else if (CameWithin(condition)) {
+        return;
+    } else {
+        sleepsLeft = kSleepsAfterMiss;
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, condition);
 }

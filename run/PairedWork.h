@@ -24,18 +24,24 @@ public:
     // Calls share(0) on the calling thread and share(1) on the second one, and returns when both
     // have returned. share must not throw.
     void Run(const std::function<void(int share)>& share);
+    // Starts work on the second thread and returns at once; Wait returns once it has returned.
+    // work must not throw, and must live until then. Without a second thread, Start does the work.
+    void Start(const std::function<void()>& work);
+    void Wait();
 
 private:
     void Serve();
     void Signal();
-    // Looks for the condition for a while, then sleeps until it holds.
-    void Await(const std::function<bool()>& condition);
+    // Looks for the condition for a while, then sleeps until it holds; sleepsLeft counts the
+    // waits of that thread that sleep without looking.
+    void Await(const std::function<bool()>& condition, int& sleepsLeft);
 
     std::mutex mutex_;
     std::condition_variable changed_;
     // The second share, while it is to be done.
-    std::atomic<const std::function<void(int)>*> work_ = nullptr;
+    std::atomic<const std::function<void()>*> work_ = nullptr;
     std::atomic<bool> stopping_ = false;
+    int callerSleeps_ = 0;
     std::thread helper_;
 };
 

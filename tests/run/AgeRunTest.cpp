@@ -137,6 +137,14 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
         edit(file);
         return file;
     };
+    // Eleven chunks: three blocks, the second and third opened ahead on the run's second thread.
+    const Bytes large = EncryptedFile(PatternBytes(10 * kChunk + 100, 8));
+    const std::size_t largePayload = HeaderSize(large) + 16;
+    const auto editedLarge = [&](const std::function<void(Bytes&)>& edit) {
+        Bytes file = large;
+        edit(file);
+        return file;
+    };
     const struct {
         const char* label;
         Bytes file;
@@ -182,6 +190,28 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
                        f.begin() + payload + kSealed);
          }),
          RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
+        {"a byte flipped in a later block",
+         editedLarge([&](Bytes& f) { f[largePayload + 6 * kSealed + 7] ^= 1; }), RunOutcome::Failed,
+         changed + kAgeChunkDamaged + kAgeNothingWritten},
+        {"cut at a later block's end",
+         editedLarge([&](Bytes& f) { f.resize(largePayload + 8 * kSealed); }), RunOutcome::Failed,
+         changed + kAgeTruncated + kAgeNothingWritten},
+        {"cut inside the last block",
+         editedLarge([&](Bytes& f) { f.resize(largePayload + 9 * kSealed + 999); }),
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
+        {"two chunks of a later block swapped", editedLarge([&](Bytes& f) {
+             std::swap_ranges(f.begin() + largePayload + 5 * kSealed,
+                              f.begin() + largePayload + 6 * kSealed,
+                              f.begin() + largePayload + 6 * kSealed);
+         }),
+         RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
+        {"trailing bytes after a later block's full final chunk",
+         [&] {
+             Bytes file = EncryptedFile(PatternBytes(12 * kChunk, 8));
+             file.insert(file.end(), 20, 0);
+             return file;
+         }(),
+         RunOutcome::Failed, changed + kAgeTrailingData + kAgeNothingWritten},
         {"a stanza not in base64",
          Text("age-encryption.org/v1\n-> X25519 abc\n!!!\n--- "
               "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n"),
