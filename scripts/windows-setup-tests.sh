@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests what scripts/windows-package.sh made, under wine: the version resource and manifest of
 # the packed korvel.exe, then the setup in a fresh wine prefix (install, upgrade, the installed
-# program started from "Send to" with a file, silent uninstall). A couple of minutes.
+# program started from "Send to" with a file, silent uninstall), and the packed korvel-cli.exe's
+# commands. A couple of minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/windows-common.sh
@@ -24,5 +25,7 @@ version=$(sed -n 's/.*korvel-\(.*\)-setup\.exe$/\1/p' <<<"$setup")
 
 echo "== Version resource and manifest of $package/korvel.exe"
 bash tests/shell/VersionResourceTest.sh "$package/korvel.exe" "$version"
+echo "== $package/korvel-cli.exe under wine"
+bash tests/cli/WindowsCliTest.sh "$package" "$KORVEL_WINDOWS_BUILD/cli-tests"
 echo "== $setup under wine"
 bash tests/shell/WindowsSetupTest.sh "$setup" "$package" "$KORVEL_WINDOWS_BUILD/setup-tests"
