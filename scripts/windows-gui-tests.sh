@@ -12,7 +12,7 @@ korvel_setup_wine  # before the build: it discovers the tests by running them un
 korvel_hold_wineserver
 korvel_configure_windows_build
 cmake --build "$KORVEL_WINDOWS_BUILD" -j "${KORVEL_JOBS:-2}" \
-    --target korvel_gui_tests korvel_shell_tests korvel_lock_holder headcheck_tests
+    --target korvel_gui_tests korvel_shell_tests korvel_lock_holder headcheck_tests korvel_cli_tests
 # Only the GUI tests and the head check's are built here; the core's tests run in
 # scripts/windows-tests.sh.
 ctest --test-dir "$KORVEL_WINDOWS_BUILD" --output-on-failure -j "${KORVEL_JOBS:-2}" \
