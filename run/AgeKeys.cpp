@@ -27,10 +27,8 @@ std::optional<age::X25519Recipient> AgeKeys::Recipient() {
     return Identities().front().Recipient();
 }
 
-age::X25519Recipient AgeKeys::EncryptingRecipient() {
-    if (const auto recipient = Recipient()) return *recipient;
-    return Identities().front().Recipient();
-}
+// An identity file's keys, which have no recipient to give, encrypt for its first identity.
+age::X25519Recipient AgeKeys::EncryptingRecipient() { return Identities().front().Recipient(); }
 
 age::AgeFileKeys AgeKeys::FileKeys() {
     std::shared_ptr<FileKeysAhead> ahead;
