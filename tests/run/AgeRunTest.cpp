@@ -137,6 +137,12 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
         edit(file);
         return file;
     };
+    // A file of whole chunks, with 20 bytes after its final one.
+    const auto withTrailingBytes = [&](std::size_t plainSize) {
+        Bytes file = EncryptedFile(PatternBytes(plainSize, 8));
+        file.insert(file.end(), 20, 0);
+        return file;
+    };
     // Eleven chunks: three blocks, the second and third opened ahead on the run's second thread.
     const Bytes large = EncryptedFile(PatternBytes(10 * kChunk + 100, 8));
     const std::size_t largePayload = HeaderSize(large) + 16;
@@ -163,12 +169,7 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
          RunOutcome::Failed, changed + kAgeTruncated + kAgeNothingWritten},
         {"only the header", edited([&](Bytes& f) { f.resize(header); }), RunOutcome::Failed,
          changed + kAgeTruncated + kAgeNothingWritten},
-        {"trailing bytes after a full final chunk",
-         [&] {
-             Bytes file = EncryptedFile(PatternBytes(2 * kChunk, 8));
-             file.insert(file.end(), 20, 0);
-             return file;
-         }(),
+        {"trailing bytes after a full final chunk", withTrailingBytes(2 * kChunk),
          RunOutcome::Failed, changed + kAgeTrailingData + kAgeNothingWritten},
         // A short final chunk with a byte after it cannot be told from a changed one.
         {"a byte after a short final chunk", edited([&](Bytes& f) { f.push_back(0); }),
@@ -205,12 +206,7 @@ TEST_F(AgeRunTest, DamagedAndForeignFilesWriteNothing) {
                               f.begin() + largePayload + 6 * kSealed);
          }),
          RunOutcome::Failed, changed + kAgeChunkDamaged + kAgeNothingWritten},
-        {"trailing bytes after a later block's full final chunk",
-         [&] {
-             Bytes file = EncryptedFile(PatternBytes(12 * kChunk, 8));
-             file.insert(file.end(), 20, 0);
-             return file;
-         }(),
+        {"trailing bytes after a later block's full final chunk", withTrailingBytes(12 * kChunk),
          RunOutcome::Failed, changed + kAgeTrailingData + kAgeNothingWritten},
         {"a stanza not in base64",
          Text("age-encryption.org/v1\n-> X25519 abc\n!!!\n--- "
