@@ -67,8 +67,9 @@ void FileQueue::Cancel() {
 }
 
 QueueSummary FileQueue::Run(QueueObserver& observer) {
-    const bool keysAhead = MakesManyAgeFiles();
-    if (keysAhead) settings_.ageKeys->PrepareFileKeysAhead();
+    const std::size_t ageFiles = AgeFilesToMake();
+    const bool keysAhead = ageFiles > 1 && ProcessorsOfThisProcess() > 1;
+    if (keysAhead) settings_.ageKeys->PrepareFileKeysAhead(ageFiles);
     for (std::size_t index = 0; index < entries_.size(); ++index) {
         if (entries_[index].state == EntryState::Waiting) {
             if (cancelled_ || stoppedForDoubt_) {
@@ -88,14 +89,13 @@ QueueSummary FileQueue::Run(QueueObserver& observer) {
     return Summary();
 }
 
-bool FileQueue::MakesManyAgeFiles() const {
+std::size_t FileQueue::AgeFilesToMake() const {
     if (settings_.direction != Direction::Encrypt || settings_.format != CipherFormat::Age) {
-        return false;
+        return 0;
     }
-    const auto waiting = std::count_if(entries_.begin(), entries_.end(), [](const QueueEntry& e) {
-        return e.state == EntryState::Waiting;
-    });
-    return waiting > 1 && ProcessorsOfThisProcess() > 1;
+    return static_cast<std::size_t>(
+        std::count_if(entries_.begin(), entries_.end(),
+                      [](const QueueEntry& e) { return e.state == EntryState::Waiting; }));
 }
 
 void FileQueue::RunEntry(std::size_t index, QueueObserver& observer) {

@@ -65,7 +65,7 @@ public:
     const std::vector<QueueEntry>& Entries() const { return entries_; }
 
 private:
-    bool MakesManyAgeFiles() const;
+    std::size_t AgeFilesToMake() const;
     void RunEntry(std::size_t index, QueueObserver& observer);
     // nothingThere: not even a link at the target's path.
     bool TargetMayBeWritten(QueueEntry& entry, bool& nothingThere);

@@ -30,22 +30,34 @@ std::optional<age::X25519Recipient> AgeKeys::Recipient() {
 // An identity file's keys, which have no recipient to give, encrypt for its first identity.
 age::X25519Recipient AgeKeys::EncryptingRecipient() { return Identities().front().Recipient(); }
 
+std::optional<age::X25519Recipient> AgeKeys::EncryptingRecipientIfDerived() {
+    const std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock() || identities_.empty()) return std::nullopt;
+    return identities_.front().Recipient();
+}
+
 age::AgeFileKeys AgeKeys::FileKeys() {
     std::shared_ptr<FileKeysAhead> ahead;
     {
         const std::lock_guard lock(aheadMutex_);
         ahead = ahead_;
     }
+    std::optional<age::X25519KeyPair> ephemeral;
     if (ahead) {
         if (std::optional<age::AgeFileKeys> keys = ahead->Take()) return std::move(*keys);
+        ephemeral = ahead->TakeKeyPair();
     }
     const age::X25519Recipient recipient = EncryptingRecipient();
+    if (ephemeral) return age::AgeFileKeys::Fresh(recipient, *ephemeral);
     return age::AgeFileKeys::Fresh(std::span(&recipient, 1));
 }
 
-void AgeKeys::PrepareFileKeysAhead() {
+void AgeKeys::PrepareFileKeysAhead(std::size_t files) {
     const std::lock_guard lock(aheadMutex_);
-    if (!ahead_) ahead_ = std::make_shared<FileKeysAhead>([this] { return EncryptingRecipient(); });
+    if (ahead_) return;
+    FileKeysAhead::Recipient recipient{[this] { return EncryptingRecipientIfDerived(); },
+                                       [this] { return EncryptingRecipient(); }};
+    ahead_ = std::make_shared<FileKeysAhead>(std::move(recipient), files);
 }
 
 void AgeKeys::StopPreparing() {

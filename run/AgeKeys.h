@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -34,12 +35,14 @@ public:
     // first identity). Throws FileError as Identities does.
     age::AgeFileKeys FileKeys();
     // From now until StopPreparing, the next files' keys are made ahead on a thread of their own:
-    // for a set of many files, on a machine with a second processor.
-    void PrepareFileKeysAhead();
+    // for a set of many files, on a machine with a second processor. files: how many.
+    void PrepareFileKeysAhead(std::size_t files);
     void StopPreparing();
 
 private:
     age::X25519Recipient EncryptingRecipient();
+    // nullopt while the identity is being derived, or before anyone asked for it.
+    std::optional<age::X25519Recipient> EncryptingRecipientIfDerived();
 
     std::mutex mutex_;
     std::string password_;

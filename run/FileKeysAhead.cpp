@@ -1,11 +1,15 @@
 #include "FileKeysAhead.h"
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace korvel {
 
-FileKeysAhead::FileKeysAhead(std::function<age::X25519Recipient()> recipient)
-    : thread_([this, recipient = std::move(recipient)] { Make(recipient); }) {}
+FileKeysAhead::FileKeysAhead(Recipient recipient, std::size_t files)
+    : thread_([this, recipient = std::move(recipient), files] {
+          Make(recipient, std::min(files, kMostKeyPairs));
+      }) {}
 
 FileKeysAhead::~FileKeysAhead() {
     {
@@ -27,13 +31,43 @@ std::optional<age::AgeFileKeys> FileKeysAhead::Take() {
     return keys;
 }
 
-void FileKeysAhead::Make(const std::function<age::X25519Recipient()>& recipient) {
+std::optional<age::X25519KeyPair> FileKeysAhead::TakeKeyPair() {
+    const std::lock_guard lock(mutex_);
+    if (keyPairs_.empty()) return std::nullopt;
+    age::X25519KeyPair pair = keyPairs_.front();
+    keyPairs_.pop_front();
+    return pair;
+}
+
+void FileKeysAhead::Make(const Recipient& recipient, std::size_t mostKeyPairs) {
     try {
-        Refill(recipient());
+        std::optional<age::X25519Recipient> known;
+        while (!(known = recipient.ifKnown()) && MakeKeyPairs(mostKeyPairs)) {
+        }
+        if (!known) {
+            {
+                const std::lock_guard lock(mutex_);
+                if (stopping_) return;
+            }
+            known = recipient.whenKnown();
+        }
+        Refill(*known);
     } catch (const std::exception&) {
         // The key file could not be read, or libcrypto failed: each file then makes its own keys
         // and reports the failure as its run does.
     }
+}
+
+// One batch more; false once there are enough, or when the set has ended.
+bool FileKeysAhead::MakeKeyPairs(std::size_t mostKeyPairs) {
+    std::vector<age::X25519KeyPair> made;
+    made.reserve(kBatch);
+    for (std::size_t count = 0; count < kBatch; ++count) {
+        made.push_back(age::X25519KeyPair::Generate());
+    }
+    const std::lock_guard lock(mutex_);
+    keyPairs_.insert(keyPairs_.end(), made.begin(), made.end());
+    return !stopping_ && keyPairs_.size() < mostKeyPairs;
 }
 
 void FileKeysAhead::Refill(const age::X25519Recipient& recipient) {
@@ -44,7 +78,9 @@ void FileKeysAhead::Refill(const age::X25519Recipient& recipient) {
             if (stopping_) return;
         }
         for (std::size_t made = 0; made < kBatch; ++made) {
-            age::AgeFileKeys keys = age::AgeFileKeys::Fresh(std::span(&recipient, 1));
+            const std::optional<age::X25519KeyPair> pair = TakeKeyPair();
+            age::AgeFileKeys keys = pair ? age::AgeFileKeys::Fresh(recipient, *pair)
+                                         : age::AgeFileKeys::Fresh(std::span(&recipient, 1));
             const std::lock_guard lock(mutex_);
             if (stopping_) return;
             ready_.push_back(std::move(keys));

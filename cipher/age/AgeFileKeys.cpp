@@ -2,6 +2,8 @@
 
 #include <openssl/crypto.h>
 
+#include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "FileKey.h"
@@ -11,13 +13,32 @@ namespace korvel::age {
 
 AgeFileKeys AgeFileKeys::Fresh(std::span<const X25519Recipient> recipients) {
     if (recipients.empty()) throw std::invalid_argument("an age file needs a recipient");
+    return Fresh([recipients](const FileKey& fileKey) {
+        std::vector<Stanza> stanzas;
+        for (const X25519Recipient& recipient : recipients) {
+            stanzas.push_back(recipient.Wrap(fileKey));
+        }
+        return stanzas;
+    });
+}
+
+AgeFileKeys AgeFileKeys::Fresh(const X25519Recipient& recipient, const X25519KeyPair& ephemeral) {
+    return Fresh([&](const FileKey& fileKey) {
+        return std::vector<Stanza>{recipient.Wrap(fileKey, ephemeral)};
+    });
+}
+
+AgeFileKeys AgeFileKeys::Fresh(const Wrapping& stanzasFor) {
+    // The file key and the payload nonce from one call: each call into the generator costs as
+    // much as a derivation.
+    std::array<std::uint8_t, sizeof(FileKey) + PayloadCipher::kNonceSize> randomBytes;
+    primitives::RandomBytes(randomBytes);
     FileKey fileKey;
-    primitives::RandomBytes(fileKey);
-    std::vector<Stanza> stanzas;
-    for (const X25519Recipient& recipient : recipients) stanzas.push_back(recipient.Wrap(fileKey));
-    const AgeHeader header(std::move(stanzas), primitives::Hkdf(fileKey, {}, "header"));
     PayloadCipher::PayloadNonce nonce;
-    primitives::RandomBytes(nonce);
+    std::copy_n(randomBytes.begin(), fileKey.size(), fileKey.begin());
+    std::copy_n(randomBytes.begin() + fileKey.size(), nonce.size(), nonce.begin());
+    OPENSSL_cleanse(randomBytes.data(), randomBytes.size());
+    const AgeHeader header(stanzasFor(fileKey), primitives::Hkdf(fileKey, {}, "header"));
     AgeFileKeys keys(header.Encode(), PayloadCipher::PayloadKey(fileKey, nonce));
     keys.prefix.insert(keys.prefix.end(), nonce.begin(), nonce.end());
     OPENSSL_cleanse(fileKey.data(), fileKey.size());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <span>
+#include <vector>
 
 #include "AgeHeader.h"
 #include "X25519Recipient.h"
@@ -12,6 +14,8 @@ namespace korvel::age {
 // depends on the file's contents, so a set can make them ahead.
 struct AgeFileKeys {
     static AgeFileKeys Fresh(std::span<const X25519Recipient> recipients);
+    // For one recipient, its stanza made with an ephemeral share made ahead.
+    static AgeFileKeys Fresh(const X25519Recipient& recipient, const X25519KeyPair& ephemeral);
 
     AgeFileKeys(Bytes prefix, const Key32& payloadKey);
     AgeFileKeys(AgeFileKeys&&) = default;
@@ -20,6 +24,10 @@ struct AgeFileKeys {
 
     Bytes prefix;
     Key32 payloadKey;
+
+private:
+    using Wrapping = std::function<std::vector<Stanza>(const FileKey&)>;
+    static AgeFileKeys Fresh(const Wrapping& stanzasFor);
 };
 
 }  // namespace korvel::age

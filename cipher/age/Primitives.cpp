@@ -39,6 +39,22 @@ PkeyPtr X25519Private(const Key32& secret) {
     return key;
 }
 
+// Given both halves, libcrypto takes the public key as it is rather than computing it again.
+PkeyPtr X25519Pair(const Key32& secret, const Key32& publicKey) {
+    const PkeyContextPtr context(EVP_PKEY_CTX_new_id(EVP_PKEY_X25519, nullptr), &EVP_PKEY_CTX_free);
+    if (!context) LibraryFailed("X25519 key context");
+    Require(EVP_PKEY_fromdata_init(context.get()), "X25519 key init");
+    OSSL_PARAM parameters[] = {
+        OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_PRIV_KEY,
+                                          const_cast<std::uint8_t*>(secret.data()), secret.size()),
+        OSSL_PARAM_construct_octet_string(
+            OSSL_PKEY_PARAM_PUB_KEY, const_cast<std::uint8_t*>(publicKey.data()), publicKey.size()),
+        OSSL_PARAM_construct_end()};
+    EVP_PKEY* key = nullptr;
+    Require(EVP_PKEY_fromdata(context.get(), &key, EVP_PKEY_KEYPAIR, parameters), "X25519 key");
+    return PkeyPtr(key, &EVP_PKEY_free);
+}
+
 }  // namespace
 
 ByteView View(std::string_view text) {
@@ -118,19 +134,14 @@ Key32 X25519PublicKey(const Key32& secret) {
     return out;
 }
 
-std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic,
-                                        Key32* ownPublic) {
-    PkeyPtr own = X25519Private(secret);
-    if (ownPublic) {
-        std::size_t publicLength = ownPublic->size();
-        Require(EVP_PKEY_get_raw_public_key(own.get(), ownPublic->data(), &publicLength),
-                "X25519 public key");
-    }
-    PkeyPtr peer(
+std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& ownPublic,
+                                        const Key32& peerPublic) {
+    const PkeyPtr own = X25519Pair(secret, ownPublic);
+    const PkeyPtr peer(
         EVP_PKEY_new_raw_public_key(EVP_PKEY_X25519, nullptr, peerPublic.data(), peerPublic.size()),
         &EVP_PKEY_free);
     if (!peer) LibraryFailed("X25519 public key");
-    PkeyContextPtr context(EVP_PKEY_CTX_new(own.get(), nullptr), &EVP_PKEY_CTX_free);
+    const PkeyContextPtr context(EVP_PKEY_CTX_new(own.get(), nullptr), &EVP_PKEY_CTX_free);
     if (!context) LibraryFailed("X25519 context");
     Require(EVP_PKEY_derive_init(context.get()), "X25519 init");
     Require(EVP_PKEY_derive_set_peer(context.get(), peer.get()), "X25519 peer");

@@ -30,11 +30,12 @@ Key32 Scrypt(std::string_view password, ByteView salt, std::uint64_t n, std::uin
              std::uint32_t p);
 void RandomBytes(std::span<std::uint8_t> out);
 
+// Half the cost of an exchange: libcrypto computes it whenever it is given a secret key alone.
 Key32 X25519PublicKey(const Key32& secret);
-// The shared secret; nullopt when it would be all zero (a low-order point). ownPublic, where
-// given, receives the secret's public key, computed once for both.
-std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& peerPublic,
-                                        Key32* ownPublic = nullptr);
+// The shared secret of a secret key, given with its public key, and a peer's public key; nullopt
+// when it would be all zero (a low-order point).
+std::optional<Key32> X25519SharedSecret(const Key32& secret, const Key32& ownPublic,
+                                        const Key32& peerPublic);
 
 // ChaCha20-Poly1305 with a 12-byte nonce and no associated data: ciphertext || tag.
 Bytes Seal(const Key32& key, std::span<const std::uint8_t, 12> nonce, ByteView plaintext);

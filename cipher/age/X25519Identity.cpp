@@ -29,14 +29,9 @@ Key32 EphemeralShare(const Stanza& stanza) {
 
 }  // namespace
 
-X25519Identity::X25519Identity(const Key32& secretKey)
-    : secretKey_(secretKey), publicKey_(primitives::X25519PublicKey(secretKey)) {}
+X25519Identity::X25519Identity(const Key32& secretKey) : keys_(secretKey) {}
 
-X25519Identity X25519Identity::Generate() {
-    Key32 secret;
-    primitives::RandomBytes(secret);
-    return X25519Identity(secret);
-}
+X25519Identity X25519Identity::Generate() { return X25519Identity(X25519KeyPair::Generate()); }
 
 std::optional<X25519Identity> X25519Identity::FromText(std::string_view text) {
     std::optional<Bech32::Decoded> decoded = Bech32::Decode(text);
@@ -68,21 +63,23 @@ std::vector<X25519Identity> X25519Identity::FromIdentityFile(std::string_view te
     return identities;
 }
 
-std::string X25519Identity::Text() const { return Bech32::Encode(kHumanPart, secretKey_, true); }
+std::string X25519Identity::Text() const {
+    return Bech32::Encode(kHumanPart, keys_.Secret(), true);
+}
 
 std::string X25519Identity::IdentityFileText() const {
     return "# public key: " + Recipient().Text() + "\n" + Text() + "\n";
 }
 
-X25519Recipient X25519Identity::Recipient() const { return X25519Recipient(publicKey_); }
+X25519Recipient X25519Identity::Recipient() const { return X25519Recipient(keys_.Public()); }
 
 std::optional<FileKey> X25519Identity::Unwrap(const Stanza& stanza) const {
     if (stanza.Type() != X25519Recipient::kStanzaType) return std::nullopt;
     const Key32 share = EphemeralShare(stanza);
-    const std::optional<Key32> shared = primitives::X25519SharedSecret(secretKey_, share);
+    const std::optional<Key32> shared = keys_.SharedSecret(share);
     if (!shared) Malformed("an X25519 share gives the all-zero secret");
     Bytes salt(share.begin(), share.end());
-    salt.insert(salt.end(), publicKey_.begin(), publicKey_.end());
+    salt.insert(salt.end(), keys_.Public().begin(), keys_.Public().end());
     const Key32 wrapKey = primitives::Hkdf(*shared, salt, X25519Recipient::kWrapInfo);
     static constexpr std::array<std::uint8_t, 12> kZeroNonce{};
     const std::optional<Bytes> fileKey = primitives::Open(wrapKey, kZeroNonce, stanza.body);

@@ -7,6 +7,7 @@
 
 #include "AgeHeader.h"
 #include "FileKey.h"
+#include "X25519KeyPair.h"
 #include "X25519Recipient.h"
 
 namespace korvel::age {
@@ -25,7 +26,7 @@ public:
     // neither.
     static std::vector<X25519Identity> FromIdentityFile(std::string_view text);
 
-    const Key32& SecretKey() const { return secretKey_; }
+    const Key32& SecretKey() const { return keys_.Secret(); }
     std::string Text() const;
     // The identity as an age identity file, with its recipient in a comment.
     std::string IdentityFileText() const;
@@ -36,8 +37,9 @@ public:
     std::optional<FileKey> Unwrap(const Stanza& stanza) const;
 
 private:
-    Key32 secretKey_;
-    Key32 publicKey_;
+    explicit X25519Identity(const X25519KeyPair& keys) : keys_(keys) {}
+
+    X25519KeyPair keys_;
 };
 
 }  // namespace korvel::age

@@ -26,12 +26,13 @@ std::optional<X25519Recipient> X25519Recipient::FromText(std::string_view text) 
 std::string X25519Recipient::Text() const { return Bech32::Encode(kHumanPart, publicKey_); }
 
 Stanza X25519Recipient::Wrap(const FileKey& fileKey) const {
-    Key32 ephemeralSecret;
-    primitives::RandomBytes(ephemeralSecret);
-    Key32 share;
-    const std::optional<Key32> shared =
-        primitives::X25519SharedSecret(ephemeralSecret, publicKey_, &share);
+    return Wrap(fileKey, X25519KeyPair::Generate());
+}
+
+Stanza X25519Recipient::Wrap(const FileKey& fileKey, const X25519KeyPair& ephemeral) const {
+    const std::optional<Key32> shared = ephemeral.SharedSecret(publicKey_);
     if (!shared) throw std::invalid_argument("the recipient is a low-order point");
+    const Key32& share = ephemeral.Public();
     Bytes salt(share.begin(), share.end());
     salt.insert(salt.end(), publicKey_.begin(), publicKey_.end());
     const Key32 wrapKey = primitives::Hkdf(*shared, salt, kWrapInfo);

@@ -6,6 +6,7 @@
 
 #include "AgeHeader.h"
 #include "FileKey.h"
+#include "X25519KeyPair.h"
 
 namespace korvel::age {
 
@@ -23,6 +24,8 @@ public:
     std::string Text() const;
     // A stanza that wraps the file key under a fresh ephemeral share.
     Stanza Wrap(const FileKey& fileKey) const;
+    // The same under an ephemeral share made ahead, which must never serve another stanza.
+    Stanza Wrap(const FileKey& fileKey, const X25519KeyPair& ephemeral) const;
 
 private:
     Key32 publicKey_;

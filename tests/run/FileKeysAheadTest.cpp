@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "cipher/age/AgeDecryptor.h"
@@ -32,10 +33,10 @@ age::Key32 PayloadKeyFromPrefix(const AgeFileKeys& keys,
 TEST(FileKeysAheadTest, EveryFileGetsKeysOfItsOwnThatItsReaderFinds) {
     const std::vector identities{age::X25519Identity::Generate()};
     AgeKeys keys(identities);
-    keys.PrepareFileKeysAhead();
+    const std::size_t files = 5 * FileKeysAhead::kBatch;
+    keys.PrepareFileKeysAhead(files);
     std::set<std::string> prefixes;
     std::set<age::Key32> payloadKeys;
-    const std::size_t files = 5 * FileKeysAhead::kBatch;
     for (std::size_t file = 0; file < files; ++file) {
         const AgeFileKeys fileKeys = keys.FileKeys();
         EXPECT_EQ(PayloadKeyFromPrefix(fileKeys, identities), fileKeys.payloadKey) << file;
@@ -47,8 +48,61 @@ TEST(FileKeysAheadTest, EveryFileGetsKeysOfItsOwnThatItsReaderFinds) {
     EXPECT_EQ(payloadKeys.size(), files);
 }
 
+// The ephemeral share of a file's one stanza.
+std::string Share(const AgeFileKeys& keys) {
+    const auto parsed = age::AgeHeader::Parse(keys.prefix, true);
+    EXPECT_TRUE(parsed.has_value());
+    return parsed->header.Stanzas().at(0).arguments.at(1);
+}
+
+FileKeysAhead::Recipient KnownOnceOpened(const std::atomic<bool>& opened,
+                                         const age::X25519Recipient& recipient) {
+    return {[&opened, recipient]() -> std::optional<age::X25519Recipient> {
+                if (opened) return recipient;
+                return std::nullopt;
+            },
+            [recipient] { return recipient; }};
+}
+
+// Key pairs are made while the recipient is still unknown, taken by files that make their own
+// keys then and used by the thread once it is known: never one pair for two files.
+TEST(FileKeysAheadTest, KeyPairsMadeBeforeTheRecipientServeOneFileEach) {
+    const std::vector identities{age::X25519Identity::Generate()};
+    const age::X25519Recipient recipient = identities.front().Recipient();
+    constexpr std::size_t kBatch = FileKeysAhead::kBatch;
+    std::atomic<bool> opened = false;
+    FileKeysAhead ahead(KnownOnceOpened(opened, recipient), 4 * kBatch);
+    std::vector<AgeFileKeys> files;
+    while (files.size() < kBatch) {
+        if (auto pair = ahead.TakeKeyPair()) {
+            files.push_back(AgeFileKeys::Fresh(recipient, *pair));
+        } else {
+            std::this_thread::yield();
+        }
+    }
+    EXPECT_FALSE(ahead.Take().has_value());
+    opened = true;
+    while (files.size() < 8 * kBatch) {
+        if (auto keys = ahead.Take()) {
+            files.push_back(std::move(*keys));
+        } else if (auto pair = ahead.TakeKeyPair()) {
+            files.push_back(AgeFileKeys::Fresh(recipient, *pair));
+        } else {
+            std::this_thread::yield();
+        }
+    }
+    std::set<std::string> shares;
+    for (const AgeFileKeys& keys : files) {
+        EXPECT_EQ(PayloadKeyFromPrefix(keys, identities), keys.payloadKey);
+        shares.insert(Share(keys));
+    }
+    EXPECT_EQ(shares.size(), files.size());
+}
+
 TEST(FileKeysAheadTest, MakesNoneWhenTheRecipientCannotBeHad) {
-    FileKeysAhead ahead([]() -> age::X25519Recipient { throw std::runtime_error("unreadable"); });
+    FileKeysAhead ahead({[] { return std::optional<age::X25519Recipient>(); },
+                         []() -> age::X25519Recipient { throw std::runtime_error("unreadable"); }},
+                        FileKeysAhead::kBatch);
     for (int attempt = 0; attempt < 1000; ++attempt) EXPECT_FALSE(ahead.Take().has_value());
 }
 
@@ -56,8 +110,9 @@ TEST(FileKeysAheadTest, MakesNoneWhenTheRecipientCannotBeHad) {
 // taken, it ends without making the rest.
 TEST(FileKeysAheadTest, MakesKeysAheadAndEndsWithSomeNotTaken) {
     const age::X25519Recipient recipient = age::X25519Identity::Generate().Recipient();
+    const std::atomic<bool> opened = true;
     for (int round = 0; round < 10; ++round) {
-        FileKeysAhead ahead([&] { return recipient; });
+        FileKeysAhead ahead(KnownOnceOpened(opened, recipient), 1000);
         std::optional<AgeFileKeys> first;
         while (!(first = ahead.Take())) std::this_thread::yield();
         EXPECT_GT(first->prefix.size(), age::PayloadCipher::kNonceSize);
