@@ -55,13 +55,17 @@ std::string Share(const AgeFileKeys& keys) {
     return parsed->header.Stanzas().at(0).arguments.at(1);
 }
 
+// A recipient that is known once opened; asked for before, it is waited for, as a derivation is.
 FileKeysAhead::Recipient KnownOnceOpened(const std::atomic<bool>& opened,
                                          const age::X25519Recipient& recipient) {
     return {[&opened, recipient]() -> std::optional<age::X25519Recipient> {
                 if (opened) return recipient;
                 return std::nullopt;
             },
-            [recipient] { return recipient; }};
+            [&opened, recipient] {
+                while (!opened) std::this_thread::yield();
+                return recipient;
+            }};
 }
 
 // Key pairs are made while the recipient is still unknown, taken by files that make their own
