@@ -42,13 +42,11 @@ age::AgeFileKeys AgeKeys::FileKeys() {
         const std::lock_guard lock(aheadMutex_);
         ahead = ahead_;
     }
-    std::optional<age::X25519KeyPair> ephemeral;
     if (ahead) {
         if (std::optional<age::AgeFileKeys> keys = ahead->Take()) return std::move(*keys);
-        ephemeral = ahead->TakeKeyPair();
+        return ahead->MakeKeys(EncryptingRecipient());
     }
     const age::X25519Recipient recipient = EncryptingRecipient();
-    if (ephemeral) return age::AgeFileKeys::Fresh(recipient, *ephemeral);
     return age::AgeFileKeys::Fresh(std::span(&recipient, 1));
 }
 

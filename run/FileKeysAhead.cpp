@@ -39,6 +39,12 @@ std::optional<age::X25519KeyPair> FileKeysAhead::TakeKeyPair() {
     return pair;
 }
 
+age::AgeFileKeys FileKeysAhead::MakeKeys(const age::X25519Recipient& recipient) {
+    const std::optional<age::X25519KeyPair> pair = TakeKeyPair();
+    if (pair) return age::AgeFileKeys::Fresh(recipient, *pair);
+    return age::AgeFileKeys::Fresh(std::span(&recipient, 1));
+}
+
 void FileKeysAhead::Make(const Recipient& recipient, std::size_t mostKeyPairs) {
     try {
         std::optional<age::X25519Recipient> known;
@@ -78,9 +84,7 @@ void FileKeysAhead::Refill(const age::X25519Recipient& recipient) {
             if (stopping_) return;
         }
         for (std::size_t made = 0; made < kBatch; ++made) {
-            const std::optional<age::X25519KeyPair> pair = TakeKeyPair();
-            age::AgeFileKeys keys = pair ? age::AgeFileKeys::Fresh(recipient, *pair)
-                                         : age::AgeFileKeys::Fresh(std::span(&recipient, 1));
+            age::AgeFileKeys keys = MakeKeys(recipient);
             const std::lock_guard lock(mutex_);
             if (stopping_) return;
             ready_.push_back(std::move(keys));

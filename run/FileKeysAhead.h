@@ -44,6 +44,8 @@ public:
     std::optional<age::AgeFileKeys> Take();
     // An ephemeral key pair made ahead, for a file that makes its own keys; nullopt when none is.
     std::optional<age::X25519KeyPair> TakeKeyPair();
+    // A file's keys made now, with a key pair made ahead where one is left.
+    age::AgeFileKeys MakeKeys(const age::X25519Recipient& recipient);
 
 private:
     void Make(const Recipient& recipient, std::size_t mostKeyPairs);

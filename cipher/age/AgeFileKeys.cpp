@@ -13,22 +13,19 @@ namespace korvel::age {
 
 AgeFileKeys AgeFileKeys::Fresh(std::span<const X25519Recipient> recipients) {
     if (recipients.empty()) throw std::invalid_argument("an age file needs a recipient");
-    return Fresh([recipients](const FileKey& fileKey) {
-        std::vector<Stanza> stanzas;
-        for (const X25519Recipient& recipient : recipients) {
-            stanzas.push_back(recipient.Wrap(fileKey));
-        }
-        return stanzas;
-    });
+    std::vector<X25519KeyPair> ephemerals;
+    for (std::size_t made = 0; made < recipients.size(); ++made) {
+        ephemerals.push_back(X25519KeyPair::Generate());
+    }
+    return Fresh(recipients, ephemerals);
 }
 
 AgeFileKeys AgeFileKeys::Fresh(const X25519Recipient& recipient, const X25519KeyPair& ephemeral) {
-    return Fresh([&](const FileKey& fileKey) {
-        return std::vector<Stanza>{recipient.Wrap(fileKey, ephemeral)};
-    });
+    return Fresh(std::span(&recipient, 1), std::span(&ephemeral, 1));
 }
 
-AgeFileKeys AgeFileKeys::Fresh(const Wrapping& stanzasFor) {
+AgeFileKeys AgeFileKeys::Fresh(std::span<const X25519Recipient> recipients,
+                               std::span<const X25519KeyPair> ephemerals) {
     // The file key and the payload nonce from one call: each call into the generator costs as
     // much as a derivation.
     std::array<std::uint8_t, sizeof(FileKey) + PayloadCipher::kNonceSize> randomBytes;
@@ -38,7 +35,11 @@ AgeFileKeys AgeFileKeys::Fresh(const Wrapping& stanzasFor) {
     std::copy_n(randomBytes.begin(), fileKey.size(), fileKey.begin());
     std::copy_n(randomBytes.begin() + fileKey.size(), nonce.size(), nonce.begin());
     OPENSSL_cleanse(randomBytes.data(), randomBytes.size());
-    const AgeHeader header(stanzasFor(fileKey), primitives::Hkdf(fileKey, {}, "header"));
+    std::vector<Stanza> stanzas;
+    for (std::size_t i = 0; i < recipients.size(); ++i) {
+        stanzas.push_back(recipients[i].Wrap(fileKey, ephemerals[i]));
+    }
+    const AgeHeader header(std::move(stanzas), primitives::Hkdf(fileKey, {}, "header"));
     AgeFileKeys keys(header.Encode(), PayloadCipher::PayloadKey(fileKey, nonce));
     keys.prefix.insert(keys.prefix.end(), nonce.begin(), nonce.end());
     OPENSSL_cleanse(fileKey.data(), fileKey.size());

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
 #include <span>
-#include <vector>
 
 #include "AgeHeader.h"
 #include "X25519Recipient.h"
@@ -26,8 +24,9 @@ struct AgeFileKeys {
     Key32 payloadKey;
 
 private:
-    using Wrapping = std::function<std::vector<Stanza>(const FileKey&)>;
-    static AgeFileKeys Fresh(const Wrapping& stanzasFor);
+    // Each recipient's stanza under the ephemeral key pair of the same place.
+    static AgeFileKeys Fresh(std::span<const X25519Recipient> recipients,
+                             std::span<const X25519KeyPair> ephemerals);
 };
 
 }  // namespace korvel::age

@@ -29,15 +29,6 @@ struct SeedVector {
     Bytes ciphertextHead;
 };
 
-Bytes FromHex(const std::string& hex) {
-    if (hex.size() % 2 != 0) throw std::invalid_argument("odd hex length: " + hex);
-    Bytes bytes(hex.size() / 2);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
-    }
-    return bytes;
-}
-
 std::string Sha256Hex(const Bytes& bytes) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;

@@ -58,10 +58,7 @@ std::string Share(const AgeFileKeys& keys) {
 // A recipient that is known once opened; asked for before, it is waited for, as a derivation is.
 FileKeysAhead::Recipient KnownOnceOpened(const std::atomic<bool>& opened,
                                          const age::X25519Recipient& recipient) {
-    return {[&opened, recipient]() -> std::optional<age::X25519Recipient> {
-                if (opened) return recipient;
-                return std::nullopt;
-            },
+    return {[&opened, recipient] { return opened ? std::optional(recipient) : std::nullopt; },
             [&opened, recipient] {
                 while (!opened) std::this_thread::yield();
                 return recipient;
@@ -78,22 +75,14 @@ TEST(FileKeysAheadTest, KeyPairsMadeBeforeTheRecipientServeOneFileEach) {
     FileKeysAhead ahead(KnownOnceOpened(opened, recipient), 4 * kBatch);
     std::vector<AgeFileKeys> files;
     while (files.size() < kBatch) {
-        if (auto pair = ahead.TakeKeyPair()) {
-            files.push_back(AgeFileKeys::Fresh(recipient, *pair));
-        } else {
-            std::this_thread::yield();
-        }
+        const std::optional<age::X25519KeyPair> pair = ahead.TakeKeyPair();
+        if (pair) files.push_back(AgeFileKeys::Fresh(recipient, *pair));
     }
     EXPECT_FALSE(ahead.Take().has_value());
     opened = true;
     while (files.size() < 8 * kBatch) {
-        if (auto keys = ahead.Take()) {
-            files.push_back(std::move(*keys));
-        } else if (auto pair = ahead.TakeKeyPair()) {
-            files.push_back(AgeFileKeys::Fresh(recipient, *pair));
-        } else {
-            std::this_thread::yield();
-        }
+        std::optional<AgeFileKeys> keys = ahead.Take();
+        files.push_back(keys ? std::move(*keys) : ahead.MakeKeys(recipient));
     }
     std::set<std::string> shares;
     for (const AgeFileKeys& keys : files) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -43,6 +44,15 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
 Bytes ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes FromHex(const std::string& hex) {
+    if (hex.size() % 2 != 0) throw std::invalid_argument("odd hex length: " + hex);
+    Bytes bytes(hex.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
+    }
+    return bytes;
 }
 
 Bytes PatternBytes(std::size_t count, std::uint32_t seed) {

@@ -32,6 +32,8 @@ void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadBytes(const std::filesystem::path& path);
 // Deterministic pseudo-random bytes.
 Bytes PatternBytes(std::size_t count, std::uint32_t seed);
+// Two hex digits a byte; throws std::invalid_argument for an odd length.
+Bytes FromHex(const std::string& hex);
 
 // The keystream written straight from its definition, one byte at a time, as the oracle.
 Bytes ReferenceKeystream(const std::string& password, const Bytes& key, std::size_t count);
